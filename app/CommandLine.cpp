@@ -1,0 +1,46 @@
+#include "app/CommandLine.h"
+
+#include <cstring>
+#include <string.h>
+
+namespace app {
+namespace {
+
+// Compares like the runtime's _stricmp for the ASCII switches.
+bool IsSwitch(const char* argument, const char* name)
+{
+    return _stricmp(argument, name) == 0;
+}
+
+}  // namespace
+
+Switches ReadSwitches(const char* commandLine, const std::function<void(const char* argument)>& showArgument)
+{
+    Switches switches;
+    const char* cursor = std::strchr(commandLine, '/');
+    while (cursor != nullptr) {
+        const char* end = std::strchr(cursor, ' ');
+        if (end == nullptr)
+            end = cursor + std::strlen(cursor);
+
+        char argument[kArgumentBufferSize];
+        std::size_t length = static_cast<std::size_t>(end - cursor);
+        if (length > kArgumentBufferSize - 1)
+            length = kArgumentBufferSize - 1;
+        std::memcpy(argument, cursor, length);
+        argument[length] = '\0';
+
+        if (IsSwitch(argument, "/s"))
+            switches.silent = 1;
+        else if (IsSwitch(argument, "/debug"))
+            switches.debug = 1;
+        if (switches.debug == 1)
+            showArgument(argument);
+
+        // The search goes on after the whole argument, cut or not.
+        cursor = std::strchr(end, '/');
+    }
+    return switches;
+}
+
+}  // namespace app

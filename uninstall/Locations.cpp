@@ -1,0 +1,201 @@
+#include "uninstall/Locations.h"
+
+#include "sysops/FsRedirection.h"
+#include "sysops/Handles.h"
+#include "sysops/PathText.h"
+#include "sysops/Probes.h"
+#include "sysops/RegistryValue.h"
+
+#include <windows.h>
+
+namespace uninstall {
+namespace {
+
+using sysops::FileExists;
+using sysops::JoinPath;
+
+constexpr const char* kNoWindirMessage = "Unable to find WINDIR variable. Program will abort !";
+constexpr const char* kNoSysWow64Message = "Unable to find Windows SysWOW64 Directory. Program will abort !";
+constexpr const char* kNoSystemDirMessage = "Unable to find Windows System Directory. Program will abort !";
+
+// A directory is a system directory when it holds this file.
+constexpr const char* kSystemDirMarker = "advapi32.dll";
+
+// Where the install directory may be, below the program-files directory, in
+// the order they are tried.
+constexpr const char* kInstallDirCandidates[] = {
+    "TQM\\Morvane",
+    "TQV\\Morvane",
+    "TQV\\TQV Morvane",
+};
+
+constexpr int kProgramFilesCandidates = 6;
+
+// "תפריט התחלה\תוכניות" (Start Menu\Programs on Hebrew Windows), code page 1255.
+constexpr const char* kHebrewProgramsMenu =
+    "\xFA\xF4\xF8\xE9\xE8" " " "\xE4\xFA\xE7\xEC\xE4" "\\" "\xFA\xE5\xEB\xF0\xE9\xE5\xFA";
+
+bool IsSystemDir(const std::string& dir, bool native)
+{
+    // The native system32 of 64-bit Windows is visible to a 32-bit program
+    // only with redirection off; otherwise the probe would see SysWOW64.
+    const sysops::ScopedFsRedirectionOff redirection(native);
+    return FileExists(dir.c_str(), kSystemDirMarker) == 1;
+}
+
+bool FindWindowsDir(Run& run)
+{
+    if (!sysops::ReadEnvironment("WINDIR", run.paths.windowsDir)) {
+        run.ErrorBox(kNoWindirMessage);
+        return false;
+    }
+    run.DebugBox(run.paths.windowsDir, "Environment Variable WINDIR");
+    run.Step();
+    return true;
+}
+
+bool Find32BitWindowsSystemDir(RunPaths& paths)
+{
+    for (const char* name : {"system32", "system"}) {
+        if (JoinPath(paths.windowsDir, name, paths.systemDir32) && IsSystemDir(paths.systemDir32, false))
+            return true;
+    }
+    paths.systemDir32.clear();
+    return false;
+}
+
+bool FindSystemDirs(Run& run)
+{
+    RunPaths& paths = run.paths;
+    if (!sysops::Is64BitWindows()) {
+        if (!Find32BitWindowsSystemDir(paths)) {
+            run.ErrorBox(kNoSystemDirMessage);
+            return false;
+        }
+    } else {
+        if (!JoinPath(paths.windowsDir, "SysWOW64", paths.systemDir32) || !IsSystemDir(paths.systemDir32, false)) {
+            run.ErrorBox(kNoSysWow64Message);
+            return false;
+        }
+        run.DebugBox(paths.systemDir32, "Windows SysWOW64 Directory");
+        if (!JoinPath(paths.windowsDir, "system32", paths.systemDir64) || !IsSystemDir(paths.systemDir64, true)) {
+            run.ErrorBox(kNoSystemDirMessage);
+            return false;
+        }
+    }
+    run.DebugBox(paths.systemDir32, "Windows System Directory");
+    run.Step();
+    return true;
+}
+
+void ReadInstallDirFromRegistry(Run& run)
+{
+    // The product's installer is 32-bit: its key lives in the 32-bit view.
+    const REGSAM access = KEY_QUERY_VALUE | (sysops::Is64BitWindows() ? KEY_WOW64_32KEY : 0);
+    sysops::UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallDirKey, 0, access, key.Put()) == ERROR_SUCCESS)
+        sysops::ReadStringValue(key.Get(), kInstallDirValue, run.paths.installDir);
+    run.Step();
+}
+
+// Candidate `number` (1 to 6) for the program-files directory; false when it
+// cannot be formed (its variable is unset or too long).
+bool ProgramFilesCandidate(int number, std::string& path)
+{
+    switch (number) {
+    case 1:
+        return sysops::ReadEnvironment("PROGRAMFILES", path);
+    case 2: {
+        std::string drive;
+        return sysops::ReadEnvironment("HOMEDRIVE", drive) && sysops::AppendText(drive, "\\Program Files", path);
+    }
+    default:
+        path = "C:\\Program Files";
+        path[0] = static_cast<char>('@' + number);  // 3 is C:, 6 is F:
+        return true;
+    }
+}
+
+void FindProgramFilesDir(Run& run)
+{
+    for (int number = 1; number <= kProgramFilesCandidates; ++number) {
+        std::string candidate;
+        if (ProgramFilesCandidate(number, candidate) && FileExists(candidate.c_str(), ".")) {
+            run.paths.programFilesDir = candidate;
+            break;
+        }
+        run.Step();
+    }
+    run.DebugBox(run.paths.programFilesDir, "Environment Variable PROGRAMFILES");
+    run.Step();
+}
+
+void FindInstallDirCandidate(RunPaths& paths)
+{
+    // Without a program-files directory the candidates would name folders
+    // below the root of whatever drive is current.
+    if (!paths.installDir.empty() || paths.programFilesDir.empty())
+        return;
+    for (const char* tail : kInstallDirCandidates) {
+        std::string candidate;
+        if (JoinPath(paths.programFilesDir, tail, candidate) && FileExists(candidate.c_str(), ".")) {
+            paths.installDir = candidate;
+            return;
+        }
+    }
+}
+
+void FinishInstallDir(Run& run)
+{
+    std::string& installDir = run.paths.installDir;
+    if (!installDir.empty() && installDir.back() == '\\')
+        installDir.pop_back();
+    run.DebugBox(installDir, "Morvane Directory");
+    run.Step();
+}
+
+// The Hebrew-named menu when it already holds the product's folder,
+// otherwise the English one.
+std::string ChooseMenu(const std::string& base)
+{
+    std::string hebrew;
+    if (JoinPath(base, kHebrewProgramsMenu, hebrew) && FileExists(hebrew.c_str(), "Morvane"))
+        return hebrew;
+    std::string english;
+    JoinPath(base, "Start Menu\\Programs", english);
+    return english;
+}
+
+}  // namespace
+
+bool DiscoverLocations(Run& run)
+{
+    if (!FindWindowsDir(run) || !FindSystemDirs(run))
+        return false;
+    ReadInstallDirFromRegistry(run);
+    FindProgramFilesDir(run);
+    FindInstallDirCandidate(run.paths);
+    FinishInstallDir(run);
+    return true;
+}
+
+std::string FindMenuDir(const std::string& windowsDir, int osClass)
+{
+    if (osClass == sysops::OSCLASS_WIN98 || osClass == sysops::OSCLASS_WINME)
+        return windowsDir.empty() ? std::string() : ChooseMenu(windowsDir);
+    if (osClass == sysops::OSCLASS_NT4) {
+        std::string menu;
+        if (!windowsDir.empty())
+            JoinPath(windowsDir, "Profiles\\All Users\\Start Menu\\Programs", menu);
+        return menu;
+    }
+    if (osClass >= sysops::OSCLASS_WIN2000) {
+        std::string allUsers;
+        if (!sysops::ReadEnvironment("ALLUSERSPROFILE", allUsers))
+            return std::string();
+        return ChooseMenu(allUsers);
+    }
+    return std::string();
+}
+
+}  // namespace uninstall
