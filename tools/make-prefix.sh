@@ -10,8 +10,16 @@ if [ -d "$dir" ]; then
   rm -rf "$dir"
 fi
 mkdir -p "$dir"
-wineserver -p
 wineboot -i >/dev/null 2>&1
 # Without a window manager (Xvfb) Wine would wait for one on every window it
 # maps and unmaps; unmanaged windows appear at once.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# A persistent server, started once the machine is made: started earlier, it
+# ends up running two service managers that each know only some services.
+wineserver -k
+wineserver -w
+wineserver -p
+# Start the machine's own processes (service manager, desktop) now, detached
+# from any caller's output: started by a test whose output is captured, they
+# would hold the capture open for as long as they run.
+wine cmd /c exit </dev/null >/dev/null 2>&1
