@@ -28,6 +28,8 @@ const MessageMap* CMorvUninstDlg::GetMessageMap() const
         {WM_PAINT, 0, &HandleVoid<CMorvUninstDlg, &CMorvUninstDlg::OnPaint>},
         // HCURSOR OnQueryDragIcon()
         {WM_QUERYDRAGICON, 0, &HandleCursor<CMorvUninstDlg, &CMorvUninstDlg::OnQueryDragIcon>},
+        // void OnWindowPosChanging(WINDOWPOS* pos)
+        {WM_WINDOWPOSCHANGING, 0, &HandleWindowPos<CMorvUninstDlg, &CMorvUninstDlg::OnWindowPosChanging>},
     };
     static const MessageMap kMap = {CDialog::GetMessageMap(), kEntries, sizeof kEntries / sizeof kEntries[0]};
     return &kMap;
@@ -77,6 +79,16 @@ void CMorvUninstDlg::OnPaint()
     RECT rect;
     GetClientRect(&rect);
     dc.DrawIcon(IconOrigin(rect.right - rect.left, cxIcon), IconOrigin(rect.bottom - rect.top, cyIcon), m_hIcon);
+}
+
+// The template makes the dialog visible, and the dialog manager shows it
+// after initialisation even when a silent run has already ended it there;
+// hiding it at the next paint would still let it flash on the screen.
+void CMorvUninstDlg::OnWindowPosChanging(WINDOWPOS* pos)
+{
+    if (m_bSilent == 1)
+        pos->flags &= ~SWP_SHOWWINDOW;
+    Default();
 }
 
 HCURSOR CMorvUninstDlg::OnQueryDragIcon()

@@ -32,6 +32,7 @@ protected:
 
     void OnPaint();
     HCURSOR OnQueryDragIcon();
+    void OnWindowPosChanging(WINDOWPOS* pos);
 
     const MessageMap* GetMessageMap() const override;
 

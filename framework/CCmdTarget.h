@@ -45,6 +45,13 @@ LRESULT HandleVoid(CCmdTarget& target, WPARAM, LPARAM)
     return 0;
 }
 
+template <class T, void (T::*Handler)(WINDOWPOS*)>
+LRESULT HandleWindowPos(CCmdTarget& target, WPARAM, LPARAM lParam)
+{
+    (static_cast<T&>(target).*Handler)(reinterpret_cast<WINDOWPOS*>(lParam));
+    return 0;
+}
+
 template <class T, HCURSOR (T::*Handler)()>
 LRESULT HandleCursor(CCmdTarget& target, WPARAM, LPARAM)
 {
