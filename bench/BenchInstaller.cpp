@@ -1,0 +1,166 @@
+#include "bench/Bench.h"
+
+#include "sysops/Handles.h"
+#include "sysops/InstallerCleanup.h"
+#include "sysops/Registry.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace bench {
+namespace {
+
+constexpr char kUserData[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData";
+// A user of the benchmark's own, so that its load is told apart from real records.
+constexpr char kBenchUser[] = "S-1-5-21-1000000001-2000000002-300000003-4242";
+constexpr char kPackageA[] = "72A3F1B659C4D0E4A9263D8E07C5B149";
+constexpr char kOtherProduct[] = "0F1E2D3C4B5A69788796A5B4C3D2E1F0";
+
+constexpr unsigned kComponents = 30000;
+constexpr unsigned kWithProduct = 50;
+constexpr int kRounds = 3;
+
+// Where Windows Installer keeps its records on this machine.
+REGSAM InstallerView() { return sysops::RegistryViewBits(1); }
+
+std::string UserKey() { return std::string(kUserData) + "\\" + kBenchUser; }
+std::string ComponentsKey() { return UserKey() + "\\Components"; }
+
+std::string ComponentName(unsigned number)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "BE7C0000000000000000000000%06X", number);
+    return text;
+}
+
+// Spread evenly over the components.
+bool HoldsProduct(unsigned number) { return number % (kComponents / kWithProduct) == 17; }
+
+void SetString(HKEY key, const char* name, const char* data)
+{
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), static_cast<DWORD>(std::strlen(data) + 1));
+}
+
+HKEY CreateKey(HKEY parent, const std::string& path, REGSAM view)
+{
+    HKEY key = nullptr;
+    RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
+    return key;
+}
+
+// Every component holds another product's value, as on a machine with
+// other software installed; package A's value is planted separately, since
+// each cleanup takes it away again.
+bool BuildComponents(REGSAM view)
+{
+    sysops::UniqueRegKey components(CreateKey(HKEY_LOCAL_MACHINE, ComponentsKey(), view));
+    if (!components)
+        return false;
+    for (unsigned n = 0; n < kComponents; ++n) {
+        sysops::UniqueRegKey component(CreateKey(components.Get(), ComponentName(n), view));
+        if (!component)
+            return false;
+        SetString(component.Get(), kOtherProduct, "C:\\Program Files\\Other\\lib.dll");
+    }
+    return true;
+}
+
+void PlantProductValues(REGSAM view)
+{
+    sysops::UniqueRegKey components(CreateKey(HKEY_LOCAL_MACHINE, ComponentsKey(), view));
+    for (unsigned n = 0; n < kComponents; ++n) {
+        if (!HoldsProduct(n))
+            continue;
+        sysops::UniqueRegKey component(CreateKey(components.Get(), ComponentName(n), view));
+        SetString(component.Get(), kPackageA, "C:\\Program Files\\TQM\\Morvane\\lib.dll");
+    }
+}
+
+void RemoveLoad() { sysops::DeleteRegistryItem(UserKey().c_str(), nullptr, 1); }
+
+// The floor: what any scan of these records must do at least. Returns the
+// number of values seen.
+unsigned EnumerateComponents(REGSAM view)
+{
+    sysops::UniqueRegKey components;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ComponentsKey().c_str(), 0, KEY_READ | view, components.Put()) !=
+        ERROR_SUCCESS)
+        return 0;
+    unsigned values = 0;
+    char name[512];
+    DWORD length = sizeof name;
+    for (DWORD i = 0; RegEnumKeyExA(components.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) ==
+                      ERROR_SUCCESS;
+         ++i, length = sizeof name) {
+        sysops::UniqueRegKey component;
+        if (RegOpenKeyExA(components.Get(), name, 0, KEY_READ | view, component.Put()) != ERROR_SUCCESS)
+            continue;
+        char valueName[512];
+        DWORD valueLength = sizeof valueName;
+        for (DWORD j = 0; RegEnumValueA(component.Get(), j, valueName, &valueLength, nullptr, nullptr, nullptr,
+                                        nullptr) == ERROR_SUCCESS;
+             ++j, valueLength = sizeof valueName)
+            ++values;
+    }
+    return values;
+}
+
+unsigned CountProductValues(REGSAM view)
+{
+    sysops::UniqueRegKey components;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ComponentsKey().c_str(), 0, KEY_READ | view, components.Put()) !=
+        ERROR_SUCCESS)
+        return 0;
+    unsigned found = 0;
+    for (unsigned n = 0; n < kComponents; ++n) {
+        sysops::UniqueRegKey component;
+        if (RegOpenKeyExA(components.Get(), ComponentName(n).c_str(), 0, KEY_READ | view, component.Put()) ==
+                ERROR_SUCCESS &&
+            RegQueryValueExA(component.Get(), kPackageA, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+            ++found;
+    }
+    return found;
+}
+
+}  // namespace
+
+void RunInstallerBenchmark()
+{
+    const REGSAM view = InstallerView();
+    RemoveLoad();  // a leftover of an interrupted run
+    const double buildStart = Now();
+    if (!BuildComponents(view)) {
+        std::puts("installer: could not build the load");
+        RemoveLoad();
+        return;
+    }
+    std::printf("installer: %u component keys built in %.1f s (%s view)\n", kComponents, Now() - buildStart,
+                view == KEY_WOW64_64KEY ? "64-bit" : "the only");
+
+    // Best of a few rounds each, taken alternately so that both see the
+    // same state of the machine.
+    double ours = 1e9;
+    double floor = 1e9;
+    unsigned left = 0;
+    unsigned seen = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        PlantProductValues(view);
+        double start = Now();
+        seen = EnumerateComponents(view);
+        floor = std::min(floor, Now() - start);
+        start = Now();
+        sysops::CleanInstallerUserData();
+        ours = std::min(ours, Now() - start);
+        left = CountProductValues(view);
+    }
+    std::printf("installer: %u values enumerated; package A's value left in %u of %u components\n", seen, left,
+                kWithProduct);
+    Report("CleanInstallerUserData, 30,000 components", ours, "bare enumeration", floor, 1.5);
+    RemoveLoad();
+}
+
+}  // namespace bench

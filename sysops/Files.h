@@ -1,0 +1,15 @@
+// Removing files and whole directory trees.
+#pragma once
+
+namespace sysops {
+
+// With a name: clears the attributes of "dir\name" and deletes that file;
+// non-zero on success. Without (null): deletes everything below dir, then
+// dir itself; 0 as soon as anything cannot be deleted (what came before it
+// stays deleted, the rest stays) or when dir cannot be searched. A link
+// (junction or symbolic link) inside the tree is removed as a link: what it
+// points to is never entered. A path too long for the 1024-byte buffer it is
+// composed in is not touched.
+int DeleteFileOrTree(const char* dir, const char* name);
+
+}  // namespace sysops

@@ -1,0 +1,235 @@
+#include "sysops/InstallerCleanup.h"
+
+#include "sysops/Handles.h"
+#include "sysops/PathText.h"
+#include "sysops/Probes.h"
+#include "sysops/Registry.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace sysops {
+namespace {
+
+constexpr char kUserDataKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData";
+// Package A's product code as Windows Installer packs it into key and value names.
+constexpr char kPackageAPacked[] = "72A3F1B659C4D0E4A9263D8E07C5B149";
+// Package B's product code as it appears inside folder entries.
+constexpr char kPackageBCode[] = "2D7C94E1-A0B6-4F38-8E15-6C4B9F0A2D73";
+
+// Names are read with this many bytes; longer ones cannot be package A's code.
+constexpr DWORD kNameBufferSize = 512;
+// Key paths are composed in buffers of this size...
+constexpr std::size_t kComposedPathSize = 256;
+// ...and remembered for deletion in entries of this size.
+constexpr std::size_t kFoundPathSize = 200;
+// A scan stops looking at more components and users once it holds this many
+// records; the product check of the user at hand may still add one.
+constexpr std::size_t kFoundLimit = 100;
+
+// One record to remove: package A's value of a component key (the key goes
+// too once nothing else is left in it), or, with no value name, a whole
+// Products key.
+struct FoundRecord {
+    std::string keyPath;
+    std::string valueName;
+};
+
+// One view's scan: where to look and what was found there.
+struct ViewScan {
+    int view64;
+    REGSAM viewBits;
+    std::vector<FoundRecord> found;
+
+    bool Full() const { return found.size() >= kFoundLimit; }
+};
+
+// A path that does not fit a found-list entry is left alone rather than
+// remembered cut short, which would name some other key.
+void Remember(ViewScan& scan, const std::string& keyPath, const std::string& valueName)
+{
+    if (Fits(keyPath.size(), kFoundPathSize))
+        scan.found.push_back(FoundRecord{keyPath, valueName});
+}
+
+bool ComposeKeyPath(const std::string& parent, const char* name, std::string& out)
+{
+    return JoinPath(parent, name, out, kComposedPathSize);
+}
+
+LONG ReadSubkeyName(HKEY key, DWORD index, std::string& name)
+{
+    char buffer[kNameBufferSize];
+    DWORD length = kNameBufferSize;
+    const LONG status = RegEnumKeyExA(key, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS)
+        name.assign(buffer, length);
+    return status;
+}
+
+LONG ReadValueName(HKEY key, DWORD index, std::string& name)
+{
+    char buffer[kNameBufferSize];
+    DWORD length = kNameBufferSize;
+    const LONG status = RegEnumValueA(key, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS)
+        name.assign(buffer, length);
+    return status;
+}
+
+// The name under which `component` holds package A's value, compared without
+// regard to case. A name too long for the buffer is some other product's and
+// is passed over; any other failure ends the walk.
+bool FindPackageValue(HKEY component, std::string& valueName)
+{
+    std::string name;
+    for (DWORD index = 0;; ++index) {
+        const LONG status = ReadValueName(component, index, name);
+        if (status == ERROR_MORE_DATA)
+            continue;
+        if (status != ERROR_SUCCESS)
+            return false;
+        if (EqualsNoCase(name.c_str(), kPackageAPacked)) {
+            valueName = name;
+            return true;
+        }
+    }
+}
+
+void FindComponents(const std::string& userPath, ViewScan& scan)
+{
+    std::string componentsPath;
+    if (!AppendText(userPath, "\\Components", componentsPath, kComposedPathSize))
+        return;
+    UniqueRegKey components;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, componentsPath.c_str(), 0, KEY_READ | scan.viewBits, components.Put()) !=
+        ERROR_SUCCESS)
+        return;
+    std::string name;
+    std::string componentPath;
+    std::string valueName;
+    for (DWORD index = 0; !scan.Full() && ReadSubkeyName(components.Get(), index, name) == ERROR_SUCCESS; ++index) {
+        if (!ComposeKeyPath(componentsPath, name.c_str(), componentPath))
+            continue;
+        UniqueRegKey component;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, componentPath.c_str(), 0, KEY_READ | scan.viewBits, component.Put()) !=
+            ERROR_SUCCESS)
+            continue;
+        if (FindPackageValue(component.Get(), valueName))
+            Remember(scan, componentPath, valueName);
+    }
+}
+
+void FindProduct(const std::string& userPath, ViewScan& scan)
+{
+    std::string productsPath;
+    if (!AppendText(userPath, "\\Products", productsPath, kComposedPathSize))
+        return;
+    UniqueRegKey products;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, productsPath.c_str(), 0, KEY_READ | scan.viewBits, products.Put()) !=
+        ERROR_SUCCESS)
+        return;
+    std::string name;
+    std::string productPath;
+    for (DWORD index = 0;
+         scan.found.size() <= kFoundLimit && ReadSubkeyName(products.Get(), index, name) == ERROR_SUCCESS; ++index) {
+        if (!EqualsNoCase(name.c_str(), kPackageAPacked))
+            continue;
+        if (ComposeKeyPath(productsPath, name.c_str(), productPath))
+            Remember(scan, productPath, std::string());
+        return;
+    }
+}
+
+// Every enumeration is over before anything is deleted, so no index moves
+// under a walk.
+void FindRecords(ViewScan& scan)
+{
+    UniqueRegKey base;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUserDataKey, 0, KEY_READ | scan.viewBits, base.Put()) != ERROR_SUCCESS)
+        return;
+    std::string user;
+    std::string userPath;
+    for (DWORD index = 0; !scan.Full() && ReadSubkeyName(base.Get(), index, user) == ERROR_SUCCESS; ++index) {
+        if (!ComposeKeyPath(kUserDataKey, user.c_str(), userPath))
+            continue;
+        FindComponents(userPath, scan);
+        FindProduct(userPath, scan);
+    }
+}
+
+// Last found first. A component key keeps the other products' values that
+// share it; it goes only once package A's value was the last thing in it.
+void RemoveRecords(const ViewScan& scan)
+{
+    for (auto record = scan.found.rbegin(); record != scan.found.rend(); ++record) {
+        const char* keyPath = record->keyPath.c_str();
+        if (record->valueName.empty()) {
+            DeleteRegistryItem(keyPath, nullptr, scan.view64);
+            continue;
+        }
+        DeleteRegistryItem(keyPath, record->valueName.c_str(), scan.view64);
+        if (IsRegistryKeyEmpty(keyPath, scan.view64))
+            DeleteRegistryItem(keyPath, nullptr, scan.view64);
+    }
+}
+
+void CleanView(int view64)
+{
+    ViewScan scan{view64, RegistryViewBits(view64), {}};
+    FindRecords(scan);
+    RemoveRecords(scan);
+}
+
+bool Contains(const char* text, const char* part)
+{
+    // An empty part would match every folder entry of every product.
+    return part != nullptr && *part != '\0' && std::strstr(text, part) != nullptr;
+}
+
+bool IsProductFolder(const char* name, const char* installDir, const char* menuDir)
+{
+    return Contains(name, installDir) || Contains(name, menuDir) || Contains(name, kPackageBCode);
+}
+
+bool HasValue(HKEY key, const char* valueName)
+{
+    return RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+// On 64-bit Windows, Windows Installer keeps its records in the 64-bit view
+// only; the 32-bit view is still searched first, for what 32-bit installers
+// left there. Each view is a scan of its own, with its own limit of records.
+void CleanInstallerUserData()
+{
+    CleanView(0);
+    if (Is64BitWindows())
+        CleanView(1);
+}
+
+void CleanInstallerFolders(HKEY folderKey, const char* folderKeyPath, const char* installDir, const char* menuDir)
+{
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(folderKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        count = 0;
+    // The values behind a deleted one move down by one index, so reading at
+    // index minus the number deleted reads each value exactly once.
+    DWORD deleted = 0;
+    std::string name;
+    for (DWORD index = 0; index < count; ++index) {
+        if (ReadValueName(folderKey, index - deleted, name) != ERROR_SUCCESS)
+            continue;
+        if (!IsProductFolder(name.c_str(), installDir, menuDir))
+            continue;
+        DeleteRegistryItem(folderKeyPath, name.c_str(), 1);
+        // A value that could not be deleted still holds its index.
+        if (!HasValue(folderKey, name.c_str()))
+            ++deleted;
+    }
+}
+
+}  // namespace sysops

@@ -1,0 +1,280 @@
+#include "sysops/Processes.h"
+
+#include "sysops/Handles.h"
+#include "sysops/PathText.h"
+
+#include <tlhelp32.h>
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+namespace sysops {
+namespace {
+
+// Image names are accepted up to this many characters.
+constexpr std::size_t kMaxNameLength = 260;
+// A module's base name is read into this many bytes, terminator included.
+constexpr DWORD kModuleNameSize = 260;
+// What a process whose name cannot be read (system processes, access
+// denied) is compared under.
+constexpr char kUnknownName[] = "Unknown";
+
+// The first listing holds 250 identifiers; it grows for longer lists.
+constexpr std::size_t kFirstIdCount = 250;
+// No Windows runs this many processes; a listing that claims more is cut here.
+constexpr std::size_t kMaxIdCount = std::size_t(1) << 20;
+
+// Windows 98 and NT 4 fill only the plain version record.
+constexpr DWORD kVersionRecordSize = sizeof(OSVERSIONINFOA);
+static_assert(kVersionRecordSize == 148, "plain version record");
+// The ANSI Toolhelp records, of the sizes every Windows accepts.
+static_assert(sizeof(PROCESSENTRY32) == 296, "ANSI process entry");
+static_assert(sizeof(MODULEENTRY32) == 548, "ANSI module entry");
+
+using ImageName = char[kMaxNameLength + 1];
+
+void UpperCaseAscii(char* text)
+{
+    for (; *text != '\0'; ++text) {
+        if (*text >= 'a' && *text <= 'z')
+            *text = static_cast<char>(*text - 'a' + 'A');
+    }
+}
+
+// Copies imageName upper-cased into target; false for a missing, empty or
+// too long name. Measuring stops one past the limit, so an unterminated
+// name is not read beyond it.
+bool CopyTargetName(const char* imageName, ImageName& target)
+{
+    if (imageName == nullptr)
+        return false;
+    std::size_t length = 0;
+    while (length <= kMaxNameLength && imageName[length] != '\0')
+        ++length;
+    if (length == 0 || length > kMaxNameLength)
+        return false;
+    std::memcpy(target, imageName, length);
+    target[length] = '\0';
+    UpperCaseAscii(target);
+    return true;
+}
+
+// The call does not wait for the process to end.
+int TerminateById(DWORD processId)
+{
+    UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+    if (!process)
+        return KILL_OPEN_FAILED;
+    return TerminateProcess(process.Get(), 0) ? KILL_DONE : KILL_TERMINATE_FAILED;
+}
+
+template <typename Fn>
+Fn LookUp(HMODULE library, const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// ---- NT family: the process-status library ----
+
+using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
+using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+using GetModuleBaseNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+
+// "PSAPI.DLL" is not part of NT 4 as shipped, so it is bound by name, for
+// one call.
+struct PsapiCalls {
+    UniqueLibrary library;
+    EnumProcessesFn enumProcesses = nullptr;
+    EnumProcessModulesFn enumProcessModules = nullptr;
+    GetModuleBaseNameFn getModuleBaseName = nullptr;
+};
+
+int BindPsapi(PsapiCalls& calls)
+{
+    calls.library.Reset(LoadLibraryA("PSAPI.DLL"));
+    if (!calls.library)
+        return KILL_NO_PSAPI;
+    const HMODULE library = calls.library.Get();
+    calls.enumProcesses = LookUp<EnumProcessesFn>(library, "EnumProcesses");
+    calls.enumProcessModules = LookUp<EnumProcessModulesFn>(library, "EnumProcessModules");
+    calls.getModuleBaseName = LookUp<GetModuleBaseNameFn>(library, "GetModuleBaseNameA");
+    if (calls.enumProcesses == nullptr || calls.enumProcessModules == nullptr || calls.getModuleBaseName == nullptr) {
+        calls.library.Reset();
+        return KILL_PSAPI_INCOMPLETE;
+    }
+    return KILL_DONE;
+}
+
+// Every process identifier. EnumProcesses fills what fits without saying
+// that more were left out, so the array grows until part of it stays unused.
+bool ListProcessIds(EnumProcessesFn enumProcesses, std::vector<DWORD>& ids)
+{
+    ids.assign(kFirstIdCount, 0);
+    for (;;) {
+        const DWORD capacity = static_cast<DWORD>(ids.size() * sizeof(DWORD));
+        DWORD returned = 0;
+        if (!enumProcesses(ids.data(), capacity, &returned))
+            return false;
+        if (returned < capacity || ids.size() >= kMaxIdCount) {
+            ids.resize(returned / sizeof(DWORD));
+            return true;
+        }
+        ids.assign(ids.size() * 2, 0);
+    }
+}
+
+// The base name of the process's executable, "Unknown" when it cannot be read.
+void ReadExecutableName(const PsapiCalls& calls, DWORD processId, char (&name)[kModuleNameSize])
+{
+    std::strcpy(name, kUnknownName);
+    UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process)
+        return;
+    // The first module listed is the executable itself.
+    HMODULE executable = nullptr;
+    DWORD needed = 0;
+    if (calls.enumProcessModules(process.Get(), &executable, sizeof executable, &needed))
+        calls.getModuleBaseName(process.Get(), executable, name, kModuleNameSize);
+    // Older Windows leave a cut name unterminated.
+    name[kModuleNameSize - 1] = '\0';
+}
+
+int KillOnNt(const char* target)
+{
+    PsapiCalls calls;
+    const int bound = BindPsapi(calls);
+    if (bound != KILL_DONE)
+        return bound;
+    std::vector<DWORD> ids;
+    if (!ListProcessIds(calls.enumProcesses, ids))
+        return KILL_LIST_FAILED;
+    for (const DWORD id : ids) {
+        char name[kModuleNameSize];
+        ReadExecutableName(calls, id, name);
+        UpperCaseAscii(name);
+        if (std::strcmp(name, target) == 0)
+            return TerminateById(id);
+    }
+    return KILL_NOT_FOUND;
+}
+
+// ---- 9x family: the Toolhelp functions ----
+
+using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
+using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+using ModuleWalkFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32*);
+
+// NT 4 lacks the Toolhelp functions; they are bound by name, for one call.
+struct ToolhelpCalls {
+    UniqueLibrary library;
+    CreateSnapshotFn createSnapshot = nullptr;
+    ProcessWalkFn process32First = nullptr;
+    ProcessWalkFn process32Next = nullptr;
+    ModuleWalkFn module32First = nullptr;
+    ModuleWalkFn module32Next = nullptr;
+};
+
+int BindToolhelp(ToolhelpCalls& calls)
+{
+    calls.library.Reset(LoadLibraryA("Kernel32.DLL"));
+    if (!calls.library)
+        return KILL_NO_KERNEL32;
+    const HMODULE library = calls.library.Get();
+    calls.createSnapshot = LookUp<CreateSnapshotFn>(library, "CreateToolhelp32Snapshot");
+    calls.process32First = LookUp<ProcessWalkFn>(library, "Process32First");
+    calls.process32Next = LookUp<ProcessWalkFn>(library, "Process32Next");
+    calls.module32First = LookUp<ModuleWalkFn>(library, "Module32First");
+    calls.module32Next = LookUp<ModuleWalkFn>(library, "Module32Next");
+    if (calls.createSnapshot == nullptr || calls.process32First == nullptr || calls.process32Next == nullptr ||
+        calls.module32First == nullptr || calls.module32Next == nullptr) {
+        calls.library.Reset();
+        return KILL_TOOLHELP_INCOMPLETE;
+    }
+    return KILL_DONE;
+}
+
+// Whether any module of the process bears the target name exactly as the
+// system reports it (the 9x family reports upper case); KILL_SNAPSHOT_FAILED
+// when its modules cannot be listed.
+int FindModule(const ToolhelpCalls& calls, DWORD processId, const char* target, bool& found)
+{
+    found = false;
+    UniqueSnapshot modules(calls.createSnapshot(TH32CS_SNAPMODULE, processId));
+    if (!modules)
+        return KILL_SNAPSHOT_FAILED;
+    MODULEENTRY32 module;
+    module.dwSize = sizeof module;
+    for (BOOL more = calls.module32First(modules.Get(), &module); more;
+         more = calls.module32Next(modules.Get(), &module)) {
+        // Windows 98 reports module names in upper case, but a module loaded
+        // under a long name may keep its own spelling: file names are
+        // compared without regard to case.
+        if (EqualsNoCase(module.szModule, target)) {
+            found = true;
+            break;
+        }
+        module.dwSize = sizeof module;
+    }
+    return KILL_DONE;
+}
+
+// The first process with a module of the target name, or a result code.
+int FindProcessByModule(const ToolhelpCalls& calls, const char* target, DWORD& processId)
+{
+    UniqueSnapshot processes(calls.createSnapshot(TH32CS_SNAPPROCESS, 0));
+    if (!processes)
+        return KILL_SNAPSHOT_FAILED;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    if (!calls.process32First(processes.Get(), &entry))
+        return KILL_NOT_FOUND;
+    do {
+        bool found = false;
+        const int status = FindModule(calls, entry.th32ProcessID, target, found);
+        if (status != KILL_DONE)
+            return status;
+        if (found) {
+            processId = entry.th32ProcessID;
+            return KILL_DONE;
+        }
+        entry.dwSize = sizeof entry;
+    } while (calls.process32Next(processes.Get(), &entry));
+    return KILL_NOT_FOUND;
+}
+
+int KillOn9x(const char* target)
+{
+    ToolhelpCalls calls;
+    const int bound = BindToolhelp(calls);
+    if (bound != KILL_DONE)
+        return bound;
+    DWORD processId = 0;
+    const int found = FindProcessByModule(calls, target, processId);
+    if (found != KILL_DONE)
+        return found;
+    return TerminateById(processId);
+}
+
+}  // namespace
+
+int KillProcessByName(const char* imageName)
+{
+    ImageName target;
+    if (!CopyTargetName(imageName, target))
+        return KILL_BAD_NAME;
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = kVersionRecordSize;
+    if (!GetVersionExA(&version))
+        return KILL_NO_VERSION;
+    switch (version.dwPlatformId) {
+    case VER_PLATFORM_WIN32_NT:
+        return KillOnNt(target);
+    case VER_PLATFORM_WIN32_WINDOWS:
+        return KillOn9x(target);
+    default:
+        return KILL_UNKNOWN_PLATFORM;
+    }
+}
+
+}  // namespace sysops

@@ -1,0 +1,24 @@
+// Removing registry keys and values under HKEY_LOCAL_MACHINE, in either
+// registry view.
+#pragma once
+
+#include <windows.h>
+
+namespace sysops {
+
+// The access-mask bits that select a view: on 64-bit Windows the 64-bit view
+// (KEY_WOW64_64KEY) for a non-zero view64 and the 32-bit view
+// (KEY_WOW64_32KEY) for 0; on 32-bit Windows none. Asked anew at each call.
+REGSAM RegistryViewBits(int view64);
+
+// With a value name: deletes that value of HKLM\subKey and returns 0, also
+// when the key or the value is missing. Without (null): deletes subKey and
+// its whole subtree, deepest keys first, and returns a Win32 code: 0 when the
+// key is gone, otherwise the code of the step that stopped (2 for a missing
+// key; the first failing child stops the whole deletion).
+LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64);
+
+// 1 when HKLM\subKey opens and holds no subkeys and no values, else 0.
+int IsRegistryKeyEmpty(const char* subKey, int view64);
+
+}  // namespace sysops

@@ -1,0 +1,36 @@
+// Sits still until it is killed, so that the tests have processes of their
+// own to end by image name. Copies of it run under the names the uninstaller
+// ends.
+//   idlewait [--load PATH] [MILLISECONDS]
+// --load maps another module (any executable will do) into the process, as
+// a program's own libraries are. Without a kill it leaves after MILLISECONDS
+// (two minutes by default) with exit status 7; a failed --load leaves at
+// once with status 9. Killed by the program under test, it leaves with 0.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int kTimedOut = 7;
+constexpr int kLoadFailed = 9;
+constexpr DWORD kDefaultWaitMs = 120000;
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    DWORD waitMs = kDefaultWaitMs;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--load") == 0 && i + 1 < argc) {
+            // Loaded as an image without running it, like a library.
+            if (LoadLibraryExA(argv[++i], nullptr, DONT_RESOLVE_DLL_REFERENCES) == nullptr)
+                return kLoadFailed;
+        } else {
+            waitMs = static_cast<DWORD>(std::strtoul(argv[i], nullptr, 10));
+        }
+    }
+    Sleep(waitMs);
+    return kTimedOut;
+}

@@ -1,0 +1,261 @@
+#include "sysops/Registry.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sddl.h>
+
+#include <string>
+
+using namespace testing_support;
+using sysops::DeleteRegistryItem;
+using sysops::IsRegistryKeyEmpty;
+
+namespace {
+
+const std::string kTestRoot = "Software\\TQM\\MorvTest";
+
+// The view a 32-bit test process reaches by default: the 32-bit one on
+// 64-bit Windows, the only one elsewhere.
+REGSAM OwnView()
+{
+    return IsWow64() ? kView32 : 0;
+}
+
+// Takes the test root away after the tests, and the vendor key above it
+// when nothing else is left there, so that later tests find the machine as
+// it was.
+class TestRootCleanup : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        for (REGSAM view : {kView32, kView64}) {
+            RegDeleteTreeIn(kTestRoot, view);
+            if (IsRegistryKeyEmpty("Software\\TQM", view == kView64 ? 1 : 0) == 1)
+                RegDeleteTreeIn("Software\\TQM", view);
+        }
+    }
+};
+
+::testing::Environment* const kCleanup = ::testing::AddGlobalTestEnvironment(new TestRootCleanup);
+
+TEST(DeleteRegistryItem, ViewFlagPicksTheViewOn64BitWindows)
+{
+    const std::string key = kTestRoot + "\\Views";
+    const ScopedRegKey clean64(key, kView64);
+    const ScopedRegKey clean32(key, kView32);
+    if (!IsWow64()) {
+        // One registry: both flags mean the same plain deletion.
+        EXPECT_EQ(sysops::RegistryViewBits(1), 0u);
+        EXPECT_EQ(sysops::RegistryViewBits(0), 0u);
+        for (int view64 : {1, 0}) {
+            RegSetString(key + "\\Sub", "Name", "data");
+            EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, view64), ERROR_SUCCESS);
+            EXPECT_FALSE(RegKeyExists(key));
+        }
+        return;
+    }
+    EXPECT_EQ(sysops::RegistryViewBits(1), static_cast<REGSAM>(KEY_WOW64_64KEY));
+    EXPECT_EQ(sysops::RegistryViewBits(0), static_cast<REGSAM>(KEY_WOW64_32KEY));
+    struct {
+        int view64;
+        REGSAM deleted;
+        REGSAM kept;
+    } const cases[] = {{1, kView64, kView32}, {0, kView32, kView64}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.view64);
+        RegSetString(key + "\\Sub", "Which", "64", kView64);
+        RegSetString(key + "\\Sub", "Which", "32", kView32);
+        ASSERT_EQ(RegGetString(key + "\\Sub", "Which", kView64), "64");  // two keys, not one shared
+
+        EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, c.view64), ERROR_SUCCESS);
+        EXPECT_FALSE(RegKeyExists(key, c.deleted));
+        EXPECT_EQ(RegGetString(key + "\\Sub", "Which", c.kept), c.kept == kView64 ? "64" : "32");
+
+        // A value goes from its view only, too.
+        RegSetString(key, "Both", "x", kView64);
+        RegSetString(key, "Both", "x", kView32);
+        EXPECT_EQ(DeleteRegistryItem(key.c_str(), "Both", c.view64), ERROR_SUCCESS);
+        EXPECT_FALSE(RegValueExists(key, "Both", c.deleted));
+        EXPECT_TRUE(RegValueExists(key, "Both", c.kept));
+        RegDeleteTreeIn(key, kView64);
+        RegDeleteTreeIn(key, kView32);
+    }
+}
+
+TEST(DeleteRegistryItem, DeletesWholeTreesAndReportsMissingKeys)
+{
+    const std::string key = kTestRoot + "\\Tree";
+    const ScopedRegKey clean(key, OwnView());
+    for (const char* path : {"\\L1a\\L2a\\L3a", "\\L1a\\L2a\\L3b", "\\L1a\\L2b", "\\L1b\\L2c\\L3c"})
+        RegSetString(key + path, "Value", "data", OwnView());
+    RegSetDword(key, "Top", 1, OwnView());
+
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_SUCCESS);
+    EXPECT_FALSE(RegKeyExists(key, OwnView()));
+    EXPECT_TRUE(RegKeyExists(kTestRoot, OwnView()));
+
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(DeleteRegistryItem((key + "\\Deeper").c_str(), nullptr, 0), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(RegKeyExists(key, OwnView()));
+}
+
+TEST(DeleteRegistryItem, ValueDeletionNeverFailsAndTouchesNothingElse)
+{
+    const std::string key = kTestRoot + "\\Values";
+    const ScopedRegKey clean(key, OwnView());
+    RegSetString(key, "Keep", "kept", OwnView());
+    RegSetString(key, "Drop", "gone", OwnView());
+    RegCreate(key + "\\Drop", OwnView());  // a subkey of the same name is not the value
+
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), "Drop", 0), ERROR_SUCCESS);
+    EXPECT_FALSE(RegValueExists(key, "Drop", OwnView()));
+    EXPECT_TRUE(RegKeyExists(key + "\\Drop", OwnView()));
+    EXPECT_EQ(RegGetString(key, "Keep", OwnView()), "kept");
+
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), "Drop", 0), ERROR_SUCCESS);
+    EXPECT_EQ(DeleteRegistryItem((key + "\\Missing").c_str(), "Keep", 0), ERROR_SUCCESS);
+    EXPECT_FALSE(RegKeyExists(key + "\\Missing", OwnView()));
+    EXPECT_EQ(RegGetString(key, "Keep", OwnView()), "kept");
+    EXPECT_TRUE(RegKeyExists(key + "\\Drop", OwnView()));
+}
+
+TEST(IsRegistryKeyEmpty, OnlyAnExistingKeyWithoutValuesOrSubkeys)
+{
+    const std::string key = kTestRoot + "\\Empty";
+    const ScopedRegKey clean(key, OwnView());
+    EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 0);
+
+    RegCreate(key, OwnView());
+    EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 1);
+
+    RegSetString(key, "One", "value", OwnView());
+    EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 0);
+    DeleteRegistryItem(key.c_str(), "One", 0);
+    EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 1);
+
+    RegCreate(key + "\\EmptyChild", OwnView());
+    EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 0);
+    if (IsWow64()) {
+        // Asked in the other view, the key is not there at all.
+        EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 1), 0);
+    }
+}
+
+// Gives a key a security descriptor; the old one comes back on destruction
+// so that the test's cleanup can delete it.
+class ScopedKeySecurity {
+public:
+    ScopedKeySecurity(const std::string& key, REGSAM view, const char* sddl) : key_(key), view_(view)
+    {
+        HKEY handle = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        applied_ = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, READ_CONTROL | WRITE_DAC | view, &handle) ==
+                       ERROR_SUCCESS &&
+                   ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                                        nullptr) &&
+                   RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+        LocalFree(descriptor);
+        if (handle != nullptr)
+            RegCloseKey(handle);
+    }
+    ~ScopedKeySecurity()
+    {
+        HKEY handle = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, WRITE_DAC | view_, &handle) != ERROR_SUCCESS)
+            return;
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;KA;;;WD)", SDDL_REVISION_1, &descriptor,
+                                                                 nullptr))
+            RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, descriptor);
+        LocalFree(descriptor);
+        RegCloseKey(handle);
+    }
+    ScopedKeySecurity(const ScopedKeySecurity&) = delete;
+    ScopedKeySecurity& operator=(const ScopedKeySecurity&) = delete;
+
+    bool Applied() const { return applied_; }
+
+private:
+    std::string key_;
+    REGSAM view_;
+    bool applied_ = false;
+};
+
+TEST(DeleteRegistryItem, DeepestFirstAndTheFirstFailingChildStopsEverything)
+{
+    const std::string key = kTestRoot + "\\Order";
+    const ScopedRegKey clean(key, OwnView());
+    // Subkeys enumerate by name, so A goes before B, B1 before B2.
+    for (const char* path : {"\\A\\A1\\A1a", "\\A\\A2", "\\B\\B1\\B1a\\Leaf", "\\B\\B1\\B1b", "\\B\\B2", "\\C"})
+        RegCreate(key + path, OwnView());
+    const std::string blocked = key + "\\B\\B1\\B1a";
+    // Its subkeys cannot be listed, so it cannot be emptied.
+    const ScopedKeySecurity deny(blocked, OwnView(), "D:(D;;0x8;;;WD)(A;;KA;;;WD)");
+    ASSERT_TRUE(deny.Applied());
+    HKEY probe = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, blocked.c_str(), 0, KEY_READ | OwnView(), &probe) == ERROR_SUCCESS) {
+        RegCloseKey(probe);
+        GTEST_SKIP() << "this Wine does not enforce a registry key's DACL";
+    }
+
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_ACCESS_DENIED);
+
+    // A went whole, every level, before B was reached.
+    EXPECT_FALSE(RegKeyExists(key + "\\A", OwnView()));
+    // Nothing above the blocked key went: a key goes only after all its subkeys.
+    for (const char* path : {"", "\\B", "\\B\\B1", "\\B\\B1\\B1a\\Leaf", "\\B\\B1\\B1b", "\\B\\B2", "\\C"})
+        EXPECT_TRUE(RegKeyExists(key + path, OwnView())) << path;
+}
+
+TEST(DeleteRegistryItem, KeyThatCannotBeOpenedForWritingStays)
+{
+    const std::string key = kTestRoot + "\\ReadOnly";
+    const ScopedRegKey clean(key, OwnView());
+    for (const char* path : {"\\A\\Leaf", "\\A\\Next", "\\B"})
+        RegCreate(key + path, OwnView());
+    // Readable, and even deletable, but not writable: it must not go.
+    const ScopedKeySecurity deny(key + "\\A\\Leaf", OwnView(), "D:(D;;0x6;;;WD)(A;;KA;;;WD)");
+    ASSERT_TRUE(deny.Applied());
+    HKEY probe = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (key + "\\A\\Leaf").c_str(), 0, KEY_WRITE | OwnView(), &probe) ==
+        ERROR_SUCCESS) {
+        RegCloseKey(probe);
+        GTEST_SKIP() << "this Wine does not enforce a registry key's DACL";
+    }
+
+    // The leaf reports "no more items"; its parent then cannot be deleted
+    // while the leaf is in it, and that stops everything.
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_ACCESS_DENIED);
+    for (const char* path : {"", "\\A", "\\A\\Leaf", "\\A\\Next", "\\B"})
+        EXPECT_TRUE(RegKeyExists(key + path, OwnView())) << path;
+}
+
+// Child paths are composed in 512 bytes. One that does not fit stops the
+// deletion there with its own code; it is never cut to a shorter path, which
+// would name another key.
+TEST(DeleteRegistryItem, ChildPathTooLongForItsBufferStopsTheDeletion)
+{
+    const std::string key = kTestRoot + "\\Long";
+    const ScopedRegKey clean(key, OwnView());
+    // The parent still opens by name (Wine's ANSI registry calls take at
+    // most 260 characters); parent, backslash and child make 514.
+    const std::string parent = key + "\\" + std::string(258 - key.size() - 1, 'P');
+    const std::string childName(255, 'C');
+    RegSetString(parent, "Keep", "kept", OwnView());
+    RegSetString(key + "\\Sibling", "Keep", "kept", OwnView());
+    HKEY parentKey = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent.c_str(), 0, KEY_ALL_ACCESS | OwnView(), &parentKey),
+              ERROR_SUCCESS);
+    RegCreate(childName + "\\Leaf", 0, parentKey);
+
+    EXPECT_EQ(DeleteRegistryItem(parent.c_str(), nullptr, 0), ERROR_FILENAME_EXCED_RANGE);
+
+    EXPECT_TRUE(RegKeyExists(childName + "\\Leaf", 0, parentKey));
+    EXPECT_EQ(RegGetString(parent, "Keep", OwnView()), "kept");
+    EXPECT_EQ(RegGetString(key + "\\Sibling", "Keep", OwnView()), "kept");
+    RegCloseKey(parentKey);
+}
+
+}  // namespace
