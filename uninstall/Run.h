@@ -39,6 +39,8 @@ public:
     void ErrorBox(const char* text);
 
     RunPaths paths;
+    // Decided once, when the run starts.
+    bool is64BitWindows = false;
 
 private:
     RunHost& host_;

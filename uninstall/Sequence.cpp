@@ -2,6 +2,8 @@
 
 #include "uninstall/Locations.h"
 #include "uninstall/Run.h"
+#include "uninstall/Steps.h"
+#include "sysops/Probes.h"
 
 #include <windows.h>
 
@@ -49,9 +51,16 @@ void Finish(Run& run)
 RunOutcome RunUninstall(RunHost& host)
 {
     Run run(host);
+    run.is64BitWindows = sysops::Is64BitWindows() == 1;
     Start(run);
     if (!DiscoverLocations(run))
         return CutShort(run);
+    EndProgramsAndUnregister(run);
+    RemoveInstallTreeAndCaches(run);
+    RemoveSystemFiles(run);
+    RemoveMenuAndDriver(run);
+    RemoveRegistryEntries(run);
+    RemoveSharedReferences(run);
     Finish(run);
     return RunOutcome::Completed;
 }

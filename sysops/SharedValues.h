@@ -1,0 +1,16 @@
+// Values that several products write into: only the product's part goes.
+#pragma once
+
+namespace sysops {
+
+// HKLM\subKey's list value (REG_MULTI_SZ, or a single REG_SZ name) loses
+// every entry equal to `entry` (ignoring case); other entries stay in their
+// order. The value is deleted once no entry is left. Nothing happens when
+// the key, the value or the entry is missing.
+void RemoveListEntry(const char* subKey, const char* valueName, const char* entry, int view64);
+
+// Deletes HKLM\subKey's string value when it names the file `fileName`, bare
+// or with any path (ignoring case); a value naming another file stays.
+void DeleteValueNamingFile(const char* subKey, const char* valueName, const char* fileName, int view64);
+
+}  // namespace sysops

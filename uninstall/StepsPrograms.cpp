@@ -1,0 +1,91 @@
+#include "uninstall/Steps.h"
+
+#include "sysops/Handles.h"
+#include "sysops/PathText.h"
+#include "sysops/Probes.h"
+#include "sysops/Processes.h"
+#include "sysops/Services.h"
+#include "sysops/Spawn.h"
+
+#include <windows.h>
+
+namespace uninstall {
+namespace {
+
+// The identity component, below the install directory, and its exports.
+constexpr const char* kIdentityComponent = "Installation\\Seal5\\idsl5in.dll";
+constexpr const char* kIdentityUninstall = "SealIdentityUninstall";
+constexpr const char* kIdentityUninstallNeedReboot = "SealIdentityUninstallNeedReboot";
+
+// The identity component waits this long for what it set in motion.
+constexpr DWORD kSettleMs = 1000;
+
+bool IsWin9xOrNt4(int osClass)
+{
+    return osClass == sysops::OSCLASS_WIN98 || osClass == sysops::OSCLASS_WINME || osClass == sysops::OSCLASS_NT4;
+}
+
+bool IsWin9x(int osClass)
+{
+    return osClass == sysops::OSCLASS_WIN98 || osClass == sysops::OSCLASS_WINME;
+}
+
+// Before Windows 2000 the product ran as two programs; later as a service.
+void EndProductProcesses(Run& run)
+{
+    if (IsWin9xOrNt4(sysops::GetOsClass())) {
+        sysops::KillProcessByName("tqcltsrv.exe");
+        sysops::KillProcessByName("tqdaemon.exe");
+    } else {
+        sysops::StopService("TQcltsrv");
+        sysops::RemoveService("TQcltsrv");
+    }
+    run.Step();
+}
+
+// The middleware's unregistration programs live in the 32-bit system
+// directory; they are started from there by full path, never looked up in
+// the current directory, where anybody could have put a program of that name.
+void RunOutsideProgram(Run& run, const char* probe, const char* program, const char* arguments)
+{
+    const std::string& systemDir = run.paths.systemDir32;
+    if (sysops::FileExists(systemDir.c_str(), probe))
+        sysops::SpawnAndWait(systemDir, program, arguments);
+    run.Step();
+}
+
+void CallIdentityComponent(Run& run)
+{
+    std::string path;
+    // Without an install directory the path would point below the root of
+    // whatever drive is current.
+    if (!run.paths.installDir.empty() && sysops::JoinPath(run.paths.installDir, kIdentityComponent, path)) {
+        const sysops::UniqueLibrary component(LoadLibraryA(path.c_str()));
+        if (component) {
+            const char* exportName = IsWin9x(sysops::GetOsClass()) ? kIdentityUninstallNeedReboot : kIdentityUninstall;
+            using UninstallFn = int(WINAPI*)();
+            const auto uninstall =
+                reinterpret_cast<UninstallFn>(reinterpret_cast<void*>(GetProcAddress(component.Get(), exportName)));
+            if (uninstall != nullptr)
+                uninstall();
+        }
+    }
+    run.Step();
+}
+
+}  // namespace
+
+void EndProgramsAndUnregister(Run& run)
+{
+    EndProductProcesses(run);
+    sysops::KillProcessByName("scmon.exe");
+    run.Step();
+    sysops::KillProcessByName("certmng.exe");
+    run.Step();
+    RunOutsideProgram(run, "APICore.dll", "regsvr32.exe", "-s -u APICore.dll");
+    RunOutsideProgram(run, "scmon.exe", "scmon.exe", "-unregserver");
+    CallIdentityComponent(run);
+    Sleep(kSettleMs);
+}
+
+}  // namespace uninstall
