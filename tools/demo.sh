@@ -1,11 +1,14 @@
 #!/bin/sh
 # The main job, shown end to end in a throw-away 64-bit Wine machine: builds
-# the program, makes the machine, and runs the uninstaller in it. With a
-# display you work the dialog yourself; without one (or with DEMO_HEADLESS=1)
-# it runs under Xvfb, a picture of the dialog is saved to
-# build/demo/dialog.png, and OK is pressed for you. The exit status a
-# deployment tool would read is printed at the end. Arguments go to the
-# program (e.g. /debug).
+# the program, makes the machine, lays a sample installation of the product
+# (and of other software beside it) into it, runs the uninstaller, and prints
+# what was there before and what is left after, item by item, with the exit
+# status a deployment tool would read.
+#
+# With a display you work the dialog yourself; without one (or with
+# DEMO_HEADLESS=1) it runs under Xvfb, a picture of the dialog is saved to
+# build/demo/dialog.png, and OK is pressed for you. Arguments go to the
+# program (e.g. /debug, or /s for a silent run).
 set -eu
 cd "$(dirname "$0")/.."
 tools/setup-machine.sh
@@ -24,6 +27,11 @@ tools/make-prefix.sh "$prefix" win64
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 program=$(winepath -w build/MorvUninst.exe)
 
+echo "=== Laying a sample installation of Morvane (and of others beside it) into the machine"
+wine build/tests/sample.exe plant
+echo "=== Before the run: each item, and what a completed run must leave of it"
+wine build/tests/sample.exe report | tee "$demo/before.txt" | cut -c1-150
+
 echo "=== Running MorvUninst.exe $*"
 set +e
 if [ "${DEMO_INNER:-}" = headless ]; then
@@ -34,5 +42,9 @@ else
   echo "    (press OK in the dialog to uninstall)"
   wine build/tools/demo-driver.exe "$program" "$@"
 fi
+
+echo "=== After the run: each item, and whether that is what a completed run must leave"
+wine build/tests/sample.exe report | tee "$demo/after.txt" | cut -c1-150
 set -e
+wine build/tests/sample.exe remove >/dev/null 2>&1 || true
 wineserver -k
