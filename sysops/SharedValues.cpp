@@ -15,6 +15,7 @@ namespace {
 // The raw data and type of a value; false when it cannot be read.
 bool ReadValue(HKEY key, const char* valueName, std::vector<char>& data, DWORD& type)
 {
+    type = REG_NONE;
     DWORD size = 0;
     if (RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return false;
@@ -58,17 +59,23 @@ std::string BaseName(std::string path)
     return name;
 }
 
+// Opens HKLM\subKey for changing and reads the value; false when either fails.
+bool OpenValue(const char* subKey, const char* valueName, int view64, UniqueRegKey& key, std::vector<char>& data,
+               DWORD& type)
+{
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ | KEY_WRITE | RegistryViewBits(view64),
+                         key.Put()) == ERROR_SUCCESS &&
+           ReadValue(key.Get(), valueName, data, type);
+}
+
 }  // namespace
 
 void RemoveListEntry(const char* subKey, const char* valueName, const char* entry, int view64)
 {
     UniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ | KEY_WRITE | RegistryViewBits(view64), key.Put()) !=
-        ERROR_SUCCESS)
-        return;
     std::vector<char> data;
     DWORD type = REG_NONE;
-    if (!ReadValue(key.Get(), valueName, data, type) || (type != REG_MULTI_SZ && type != REG_SZ))
+    if (!OpenValue(subKey, valueName, view64, key, data, type) || (type != REG_MULTI_SZ && type != REG_SZ))
         return;
 
     const std::vector<std::string> entries = SplitList(data);
@@ -91,12 +98,9 @@ void RemoveListEntry(const char* subKey, const char* valueName, const char* entr
 void DeleteValueNamingFile(const char* subKey, const char* valueName, const char* fileName, int view64)
 {
     UniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ | KEY_WRITE | RegistryViewBits(view64), key.Put()) !=
-        ERROR_SUCCESS)
-        return;
     std::vector<char> data;
     DWORD type = REG_NONE;
-    if (!ReadValue(key.Get(), valueName, data, type) || (type != REG_SZ && type != REG_EXPAND_SZ))
+    if (!OpenValue(subKey, valueName, view64, key, data, type) || (type != REG_SZ && type != REG_EXPAND_SZ))
         return;
     if (EqualsNoCase(BaseName(data.data()).c_str(), fileName))
         RegDeleteValueA(key.Get(), valueName);
