@@ -41,6 +41,8 @@ public:
     RunPaths paths;
     // Decided once, when the run starts.
     bool is64BitWindows = false;
+    // Windows Installer keeps its registrations in the 64-bit view there.
+    unsigned long ViewMask64() const { return is64BitWindows ? 0x0100 /* KEY_WOW64_64KEY */ : 0; }
 
 private:
     RunHost& host_;

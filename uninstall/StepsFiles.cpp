@@ -94,7 +94,7 @@ bool IsAbsolutePath(const std::string& path)
 // Package B's installer database, cached where its LocalPackage value says.
 void RemoveCachedPackage(Run& run)
 {
-    const REGSAM view = run.is64BitWindows ? KEY_WOW64_64KEY : 0;
+    const REGSAM view = run.ViewMask64();
     sysops::UniqueRegKey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPackageBInstallProperties, 0, KEY_QUERY_VALUE | view, key.Put()) ==
         ERROR_SUCCESS) {

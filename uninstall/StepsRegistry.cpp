@@ -20,7 +20,7 @@ void CleanFolderEntries(Run& run)
         return;
     // The entries name folders by their full path: a hostile install
     // directory such as "C:\" would match every one of them.
-    const REGSAM view = run.is64BitWindows ? KEY_WOW64_64KEY : 0;
+    const REGSAM view = run.ViewMask64();
     sysops::UniqueRegKey folders;
     if (IsRemovableInstallTree(paths.installDir, paths) &&
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallerFoldersKey, 0, KEY_READ | view, folders.Put()) == ERROR_SUCCESS) {
