@@ -36,5 +36,5 @@ void CDialogRunHost::EnableCancel()
 
 void CDialogRunHost::EndAsCancelled()
 {
-    m_dialog.OnCancel();
+    m_dialog.CDialog::OnCancel();
 }

@@ -4,6 +4,7 @@
 #include "app/ExitStatus.h"
 #include "app/MorvUninstDlg.h"
 #include "sysops/Probes.h"
+#include "sysops/SystemLibrary.h"
 
 CMorvUninstApp theApp;
 
@@ -23,6 +24,7 @@ const MessageMap* CMorvUninstApp::GetMessageMap() const
 
 BOOL CMorvUninstApp::InitInstance()
 {
+    sysops::RemoveCurrentDirectoryFromLibrarySearch();
     const int osClass = sysops::GetOsClass();
     if (osClass == sysops::OSCLASS_WIN95 || osClass == sysops::OSCLASS_UNKNOWN) {
         ::MessageBoxA(nullptr, "Unsupported Operating System !", "Error", MB_ICONERROR);

@@ -98,15 +98,23 @@ HCURSOR CMorvUninstDlg::OnQueryDragIcon()
 
 void CMorvUninstDlg::OnOK()
 {
-    // Enter still sends IDOK when the OK button is disabled; one run is all
-    // there is.
-    if (m_runOutcome != uninstall::RunOutcome::NotStarted)
+    // Enter still sends IDOK when the OK button is disabled, and an OK queued
+    // while one of the run's boxes is up arrives inside the run; one run is
+    // all there is.
+    if (m_bRunStarted)
         return;
+    m_bRunStarted = true;
+    m_bRunning = true;
     CDialogRunHost host(*this);
     m_runOutcome = uninstall::RunUninstall(host);
+    m_bRunning = false;
 }
 
 void CMorvUninstDlg::OnCancel()
 {
+    // The run pumps the dialog's messages while it waits for outside
+    // programs; nothing may end the dialog under it.
+    if (m_bRunning)
+        return;
     CDialog::OnCancel();
 }

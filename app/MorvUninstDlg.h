@@ -39,6 +39,8 @@ protected:
 private:
     friend class CDialogRunHost;
 
+    bool m_bRunStarted = false;
+    bool m_bRunning = false;
     uninstall::RunOutcome m_runOutcome = uninstall::RunOutcome::NotStarted;
 };
 

@@ -1,17 +1,8 @@
-# Cross build for 32-bit Windows with mingw-w64. The posix thread model is
-# used because GoogleTest needs std::mutex; everything is linked statically so
-# the programs need no MinGW runtime DLL on the target machine.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Test programs run through Wine; the wrapper picks the prefix from WINEPREFIX.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run)
+# Cross build for 32-bit Windows with mingw-w64, for the shipped program.
+# The win32 thread model: its runtime imports nothing that Windows 98 or
+# NT 4 lacks (the posix model's threading library brings in XP- and
+# Vista-only calls). Everything is linked statically, so the program needs
+# no MinGW runtime DLL on the target machine.
+set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-i686-common.cmake)

@@ -1,10 +1,34 @@
 #include "framework/CDialog.h"
 
 #include "framework/CWinApp.h"
+#include "sysops/SystemLibrary.h"
 
 #include <commctrl.h>
 
 #include <vector>
+
+namespace {
+
+// The common controls' window classes (the progress bar among them) are
+// registered by comctl32, loaded from the system directory. Windows 95 and
+// NT 4 without a newer comctl32 lack InitCommonControlsEx; their
+// InitCommonControls registers every class. The library stays loaded for
+// the life of the process: the classes live in it.
+void RegisterCommonControls()
+{
+    static const HMODULE comctl32 = sysops::LoadSystemLibrary("comctl32.dll");
+    using InitExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    using InitFn = void(WINAPI*)();
+    if (const auto initEx = sysops::LookUp<InitExFn>(comctl32, "InitCommonControlsEx")) {
+        const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+        if (initEx(&controls))
+            return;
+    }
+    if (const auto init = sysops::LookUp<InitFn>(comctl32, "InitCommonControls"))
+        init();
+}
+
+}  // namespace
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
 {
@@ -45,8 +69,7 @@ INT_PTR CDialog::DoModal()
 {
     // Dialog templates may name common controls; their classes must exist
     // before the dialog manager creates the controls.
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
+    RegisterCommonControls();
 
     const HWND parent = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr;
     return ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), parent,
@@ -103,8 +126,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG)
+    if (message == WM_INITDIALOG) {
+        CenterIfTemplateDoesNot();
         return OnInitDialog();
+    }
     if (message == WM_COMMAND)
         return RouteCommand(LOWORD(wParam), wParam, lParam) ? TRUE : FALSE;
 
@@ -117,6 +142,16 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return static_cast<INT_PTR>(result);  // returned directly, not via DWLP_MSGRESULT
     ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
     return TRUE;
+}
+
+// The dialog manager centres a DS_CENTER template itself and leaves any
+// other at the template's position; the framework centres those before the
+// dialog is first shown.
+void CDialog::CenterIfTemplateDoesNot()
+{
+    const LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
+    if ((style & (DS_CENTER | DS_ABSALIGN | WS_CHILD)) == 0)
+        CenterWindow();
 }
 
 // Commands go to the dialog first, then to the application, as the

@@ -50,6 +50,7 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool RouteCommand(UINT commandId, WPARAM wParam, LPARAM lParam);
+    void CenterIfTemplateDoesNot();
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;

@@ -17,6 +17,9 @@ public:
     BOOL EnableWindow(BOOL enable = TRUE);
     BOOL IsIconic() const;
     BOOL GetClientRect(LPRECT rect) const;
+    // Centres the window on its owner, or on the desktop's work area when it
+    // has none (or the owner is hidden or minimised).
+    void CenterWindow();
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     LRESULT SendDlgItemMessage(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

@@ -1,5 +1,7 @@
 #include "sysops/FsRedirection.h"
 
+#include "sysops/SystemLibrary.h"
+
 #include <windows.h>
 
 namespace sysops {
@@ -17,14 +19,8 @@ struct RedirectionCalls {
 RedirectionCalls LookUpRedirectionCalls()
 {
     RedirectionCalls calls;
-    // kernel32 is always loaded in the process, so no reference is taken.
-    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (kernel == nullptr)
-        return calls;
-    calls.disable = reinterpret_cast<DisableFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
-    calls.revert = reinterpret_cast<RevertFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
+    calls.disable = LookUpLoaded<DisableFn>("kernel32.dll", "Wow64DisableWow64FsRedirection");
+    calls.revert = LookUpLoaded<RevertFn>("kernel32.dll", "Wow64RevertWow64FsRedirection");
     return calls;
 }
 

@@ -2,6 +2,7 @@
 
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
+#include "sysops/SystemLibrary.h"
 
 #include <tlhelp32.h>
 
@@ -69,12 +70,6 @@ int TerminateById(DWORD processId)
     return TerminateProcess(process.Get(), 0) ? KILL_DONE : KILL_TERMINATE_FAILED;
 }
 
-template <typename Fn>
-Fn LookUp(HMODULE library, const char* name)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
 // ---- NT family: the process-status library ----
 
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
@@ -82,7 +77,7 @@ using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using GetModuleBaseNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
 
 // "PSAPI.DLL" is not part of NT 4 as shipped, so it is bound by name, for
-// one call.
+// one call, from the system directory.
 struct PsapiCalls {
     UniqueLibrary library;
     EnumProcessesFn enumProcesses = nullptr;
@@ -92,7 +87,7 @@ struct PsapiCalls {
 
 int BindPsapi(PsapiCalls& calls)
 {
-    calls.library.Reset(LoadLibraryA("PSAPI.DLL"));
+    calls.library.Reset(LoadSystemLibrary("PSAPI.DLL"));
     if (!calls.library)
         return KILL_NO_PSAPI;
     const HMODULE library = calls.library.Get();
@@ -177,7 +172,7 @@ struct ToolhelpCalls {
 
 int BindToolhelp(ToolhelpCalls& calls)
 {
-    calls.library.Reset(LoadLibraryA("Kernel32.DLL"));
+    calls.library.Reset(LoadSystemLibrary("Kernel32.DLL"));
     if (!calls.library)
         return KILL_NO_KERNEL32;
     const HMODULE library = calls.library.Get();

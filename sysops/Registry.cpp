@@ -3,6 +3,7 @@
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
+#include "sysops/SystemLibrary.h"
 
 #include <string>
 #include <utility>
@@ -16,12 +17,7 @@ using DeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
 // once is enough, as advapi32 stays loaded for the life of the process.
 DeleteKeyExFn LookUpDeleteKeyEx()
 {
-    static const DeleteKeyExFn deleteKeyEx = [] {
-        const HMODULE advapi = LoadLibraryA("advapi32.dll");
-        return advapi == nullptr ? nullptr
-                                 : reinterpret_cast<DeleteKeyExFn>(
-                                       reinterpret_cast<void*>(GetProcAddress(advapi, "RegDeleteKeyExA")));
-    }();
+    static const DeleteKeyExFn deleteKeyEx = LookUpLoaded<DeleteKeyExFn>("advapi32.dll", "RegDeleteKeyExA");
     return deleteKeyEx;
 }
 

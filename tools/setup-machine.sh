@@ -6,7 +6,7 @@ set -eu
 
 missing=""
 have() { command -v "$1" >/dev/null 2>&1; }
-have i686-w64-mingw32-g++-posix || missing="$missing g++-mingw-w64-i686"
+have i686-w64-mingw32-g++-posix && have i686-w64-mingw32-g++-win32 || missing="$missing g++-mingw-w64-i686"
 have wine || missing="$missing wine"
 have wine64 || [ -x /usr/lib/wine/wine64 ] || missing="$missing wine64"
 dpkg -s wine32:i386 >/dev/null 2>&1 || missing="$missing wine32:i386"

@@ -6,6 +6,7 @@
 #include "sysops/Processes.h"
 #include "sysops/Services.h"
 #include "sysops/Spawn.h"
+#include "sysops/SystemLibrary.h"
 
 #include <windows.h>
 
@@ -64,8 +65,7 @@ void CallIdentityComponent(Run& run)
         if (component) {
             const char* exportName = IsWin9x(sysops::GetOsClass()) ? kIdentityUninstallNeedReboot : kIdentityUninstall;
             using UninstallFn = int(WINAPI*)();
-            const auto uninstall =
-                reinterpret_cast<UninstallFn>(reinterpret_cast<void*>(GetProcAddress(component.Get(), exportName)));
+            const auto uninstall = sysops::LookUp<UninstallFn>(component.Get(), exportName);
             if (uninstall != nullptr)
                 uninstall();
         }

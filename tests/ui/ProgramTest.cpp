@@ -75,6 +75,13 @@ TEST(Program, PromptsAndCancelLeavesWith1602)
     EXPECT_EQ(SendMessageA(GetDlgItem(dialog, kProgressId), PBM_GETRANGE, FALSE, 0), 50);
     EXPECT_EQ(LOWORD(SendMessageA(dialog, DM_GETDEFID, 0, 0)), IDOK);
     EXPECT_TRUE(Enabled(dialog, IDOK));
+    // The template sits at 0, 0 without DS_CENTER: the framework centres it.
+    RECT area;
+    RECT window;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+    ASSERT_TRUE(GetWindowRect(dialog, &window));
+    EXPECT_NEAR(window.left - area.left, area.right - window.right, 2);
+    EXPECT_NEAR(window.top - area.top, area.bottom - window.bottom, 2);
 
     ASSERT_TRUE(ProgramUnderTest::Click(dialog, IDCANCEL));
     EXPECT_EQ(program.WaitForExit(), 1602);
