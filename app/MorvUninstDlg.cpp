@@ -6,12 +6,6 @@
 
 #include <commctrl.h>
 
-namespace {
-
-constexpr int kProgressMax = 50;
-
-}  // namespace
-
 CMorvUninstDlg::CMorvUninstDlg(CWnd* parentWnd) : CDialog(IDD, parentWnd)
 {
     m_strStatus = "Click OK to uninstall.";
@@ -57,7 +51,7 @@ BOOL CMorvUninstDlg::OnInitDialog()
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    SendDlgItemMessage(IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressMax));
+    SendDlgItemMessage(IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, uninstall::kProgressSteps));
     SendDlgItemMessage(IDC_PROGRESS, PBM_SETPOS, 0, 0);
     SendDlgItemMessage(IDC_PROGRESS, PBM_SETSTEP, 1, 0);
     return TRUE;

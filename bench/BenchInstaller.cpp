@@ -153,7 +153,7 @@ void RunInstallerBenchmark()
         seen = EnumerateComponents(view);
         floor = std::min(floor, Now() - start);
         start = Now();
-        sysops::CleanInstallerUserData();
+        sysops::CleanInstallerUserData(kPackageA);
         ours = std::min(ours, Now() - start);
         left = CountProductValues(view);
     }

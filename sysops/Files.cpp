@@ -74,6 +74,16 @@ int DeleteTree(const std::string& dir)
 
 }  // namespace
 
+int DeleteFileAtPath(const char* path)
+{
+    return DeleteOneFile(path);
+}
+
+int RemoveEmptyDirectory(const char* path)
+{
+    return RemoveDirectoryA(path) ? 1 : 0;
+}
+
 int DeleteFileOrTree(const char* dir, const char* name)
 {
     // An empty directory would make "\*.*", the root of the current drive.

@@ -12,4 +12,10 @@ namespace sysops {
 // composed in is not touched.
 int DeleteFileOrTree(const char* dir, const char* name);
 
+// Clears the attributes of the file `path` and deletes it; non-zero on success.
+int DeleteFileAtPath(const char* path);
+
+// Removes the directory `path` only when it is empty; non-zero on success.
+int RemoveEmptyDirectory(const char* path);
+
 }  // namespace sysops

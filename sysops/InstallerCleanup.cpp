@@ -13,10 +13,6 @@ namespace sysops {
 namespace {
 
 constexpr char kUserDataKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData";
-// Package A's product code as Windows Installer packs it into key and value names.
-constexpr char kPackageAPacked[] = "72A3F1B659C4D0E4A9263D8E07C5B149";
-// Package B's product code as it appears inside folder entries.
-constexpr char kPackageBCode[] = "2D7C94E1-A0B6-4F38-8E15-6C4B9F0A2D73";
 
 // Names are read with this many bytes; longer ones cannot be package A's code.
 constexpr DWORD kNameBufferSize = 512;
@@ -36,8 +32,9 @@ struct FoundRecord {
     std::string valueName;
 };
 
-// One view's scan: where to look and what was found there.
+// One view's scan: what to look for, where, and what was found there.
 struct ViewScan {
+    const char* packedCode;
     int view64;
     REGSAM viewBits;
     std::vector<FoundRecord> found;
@@ -78,10 +75,10 @@ LONG ReadValueName(HKEY key, DWORD index, std::string& name)
     return status;
 }
 
-// The name under which `component` holds package A's value, compared without
-// regard to case. A name too long for the buffer is some other product's and
-// is passed over; any other failure ends the walk.
-bool FindPackageValue(HKEY component, std::string& valueName)
+// The name under which `component` holds the product's value, compared
+// without regard to case. A name too long for the buffer is some other
+// product's and is passed over; any other failure ends the walk.
+bool FindPackageValue(HKEY component, const char* packedCode, std::string& valueName)
 {
     std::string name;
     for (DWORD index = 0;; ++index) {
@@ -90,7 +87,7 @@ bool FindPackageValue(HKEY component, std::string& valueName)
             continue;
         if (status != ERROR_SUCCESS)
             return false;
-        if (EqualsNoCase(name.c_str(), kPackageAPacked)) {
+        if (EqualsNoCase(name.c_str(), packedCode)) {
             valueName = name;
             return true;
         }
@@ -103,8 +100,7 @@ void FindComponents(const std::string& userPath, ViewScan& scan)
     if (!AppendText(userPath, "\\Components", componentsPath, kComposedPathSize))
         return;
     UniqueRegKey components;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, componentsPath.c_str(), 0, KEY_READ | scan.viewBits, components.Put()) !=
-        ERROR_SUCCESS)
+    if (OpenKey(componentsPath.c_str(), KEY_READ | scan.viewBits, components) != ERROR_SUCCESS)
         return;
     std::string name;
     std::string componentPath;
@@ -113,10 +109,9 @@ void FindComponents(const std::string& userPath, ViewScan& scan)
         if (!ComposeKeyPath(componentsPath, name.c_str(), componentPath))
             continue;
         UniqueRegKey component;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, componentPath.c_str(), 0, KEY_READ | scan.viewBits, component.Put()) !=
-            ERROR_SUCCESS)
+        if (OpenKey(componentPath.c_str(), KEY_READ | scan.viewBits, component) != ERROR_SUCCESS)
             continue;
-        if (FindPackageValue(component.Get(), valueName))
+        if (FindPackageValue(component.Get(), scan.packedCode, valueName))
             Remember(scan, componentPath, valueName);
     }
 }
@@ -127,14 +122,13 @@ void FindProduct(const std::string& userPath, ViewScan& scan)
     if (!AppendText(userPath, "\\Products", productsPath, kComposedPathSize))
         return;
     UniqueRegKey products;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, productsPath.c_str(), 0, KEY_READ | scan.viewBits, products.Put()) !=
-        ERROR_SUCCESS)
+    if (OpenKey(productsPath.c_str(), KEY_READ | scan.viewBits, products) != ERROR_SUCCESS)
         return;
     std::string name;
     std::string productPath;
     for (DWORD index = 0;
          scan.found.size() <= kFoundLimit && ReadSubkeyName(products.Get(), index, name) == ERROR_SUCCESS; ++index) {
-        if (!EqualsNoCase(name.c_str(), kPackageAPacked))
+        if (!EqualsNoCase(name.c_str(), scan.packedCode))
             continue;
         if (ComposeKeyPath(productsPath, name.c_str(), productPath))
             Remember(scan, productPath, std::string());
@@ -147,7 +141,7 @@ void FindProduct(const std::string& userPath, ViewScan& scan)
 void FindRecords(ViewScan& scan)
 {
     UniqueRegKey base;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUserDataKey, 0, KEY_READ | scan.viewBits, base.Put()) != ERROR_SUCCESS)
+    if (OpenKey(kUserDataKey, KEY_READ | scan.viewBits, base) != ERROR_SUCCESS)
         return;
     std::string user;
     std::string userPath;
@@ -175,9 +169,9 @@ void RemoveRecords(const ViewScan& scan)
     }
 }
 
-void CleanView(int view64)
+void CleanView(const char* packedCode, int view64)
 {
-    ViewScan scan{view64, RegistryViewBits(view64), {}};
+    ViewScan scan{packedCode, view64, RegistryViewBits(view64), {}};
     FindRecords(scan);
     RemoveRecords(scan);
 }
@@ -188,9 +182,9 @@ bool Contains(const char* text, const char* part)
     return part != nullptr && *part != '\0' && std::strstr(text, part) != nullptr;
 }
 
-bool IsProductFolder(const char* name, const char* installDir, const char* menuDir)
+bool IsProductFolder(const char* name, const char* installDir, const char* menuDir, const char* productCode)
 {
-    return Contains(name, installDir) || Contains(name, menuDir) || Contains(name, kPackageBCode);
+    return Contains(name, installDir) || Contains(name, menuDir) || Contains(name, productCode);
 }
 
 bool HasValue(HKEY key, const char* valueName)
@@ -203,15 +197,20 @@ bool HasValue(HKEY key, const char* valueName)
 // On 64-bit Windows, Windows Installer keeps its records in the 64-bit view
 // only; the 32-bit view is still searched first, for what 32-bit installers
 // left there. Each view is a scan of its own, with its own limit of records.
-void CleanInstallerUserData()
+void CleanInstallerUserData(const char* packedCode)
 {
-    CleanView(0);
+    CleanView(packedCode, 0);
     if (Is64BitWindows())
-        CleanView(1);
+        CleanView(packedCode, 1);
 }
 
-void CleanInstallerFolders(HKEY folderKey, const char* folderKeyPath, const char* installDir, const char* menuDir)
+void CleanInstallerFolders(const char* folderKeyPath, REGSAM view, const char* installDir, const char* menuDir,
+                           const char* productCode)
 {
+    UniqueRegKey key;
+    if (OpenKey(folderKeyPath, KEY_READ | view, key) != ERROR_SUCCESS)
+        return;
+    const HKEY folderKey = key.Get();
     DWORD count = 0;
     if (RegQueryInfoKeyA(folderKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
                          nullptr, nullptr) != ERROR_SUCCESS)
@@ -223,7 +222,7 @@ void CleanInstallerFolders(HKEY folderKey, const char* folderKeyPath, const char
     for (DWORD index = 0; index < count; ++index) {
         if (ReadValueName(folderKey, index - deleted, name) != ERROR_SUCCESS)
             continue;
-        if (!IsProductFolder(name.c_str(), installDir, menuDir))
+        if (!IsProductFolder(name.c_str(), installDir, menuDir, productCode))
             continue;
         DeleteRegistryItem(folderKeyPath, name.c_str(), 1);
         // A value that could not be deleted still holds its index.

@@ -6,15 +6,17 @@
 
 namespace sysops {
 
-// Every user's installer records of package A: its value in each component
-// key (the key goes only when nothing else is left in it) and its Products
-// key. The 32-bit view is scanned and, on 64-bit Windows, the 64-bit view as
-// well; each record is removed in the view where it was found.
-void CleanInstallerUserData();
+// Every user's installer records of the product whose packed product code
+// is `packedCode`: its value in each component key (the key goes only when
+// nothing else is left in it) and its Products key. The 32-bit view is
+// scanned and, on 64-bit Windows, the 64-bit view as well; each record is
+// removed in the view where it was found.
+void CleanInstallerUserData(const char* packedCode);
 
-// Deletes the values of the open folder key `folderKey` (its path under
-// HKLM: folderKeyPath) whose names contain installDir, menuDir or package
-// B's product code (case-sensitive). The caller opens and closes the key.
-void CleanInstallerFolders(HKEY folderKey, const char* folderKeyPath, const char* installDir, const char* menuDir);
+// Deletes the values of the folder key HKLM\folderKeyPath, opened in the
+// view `view` selects, whose names contain installDir, menuDir or
+// productCode (case-sensitive).
+void CleanInstallerFolders(const char* folderKeyPath, REGSAM view, const char* installDir, const char* menuDir,
+                           const char* productCode);
 
 }  // namespace sysops

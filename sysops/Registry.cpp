@@ -39,10 +39,10 @@ LONG DeleteKeyItself(const std::string& subKey, REGSAM view, bool is64BitWindows
 LONG FirstSubkey(const std::string& subKey, REGSAM view, std::string& name, UniqueRegKey& writable)
 {
     UniqueRegKey key;
-    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ | KEY_WRITE | view, key.Put());
+    LONG status = OpenKey(subKey.c_str(), KEY_READ | KEY_WRITE | view, key);
     const bool canWrite = status == ERROR_SUCCESS;
     if (!canWrite)
-        status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ | view, key.Put());
+        status = OpenKey(subKey.c_str(), KEY_READ | view, key);
     if (status != ERROR_SUCCESS)
         return status;
     char buffer[kPathBufferSize];
@@ -80,8 +80,7 @@ LONG DeleteKeyTree(const std::string& subKey, REGSAM view, bool is64BitWindows)
     if (status != ERROR_NO_MORE_ITEMS)
         return status;
     // The key is deleted only where it may be written; it stays open meanwhile.
-    if (!writable && RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_WRITE | view, writable.Put()) !=
-                         ERROR_SUCCESS)
+    if (!writable && OpenKey(subKey.c_str(), KEY_WRITE | view, writable) != ERROR_SUCCESS)
         return ERROR_NO_MORE_ITEMS;
     return DeleteKeyItself(subKey, view, is64BitWindows);
 }
@@ -90,9 +89,12 @@ LONG DeleteKeyTree(const std::string& subKey, REGSAM view, bool is64BitWindows)
 
 REGSAM RegistryViewBits(int view64)
 {
-    if (!Is64BitWindows())
-        return 0;
-    return view64 != 0 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    return ViewBits(Is64BitWindows() == 1, view64);
+}
+
+LONG OpenKey(const char* subKey, REGSAM access, UniqueRegKey& key)
+{
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, access, key.Put());
 }
 
 LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64)
@@ -103,7 +105,7 @@ LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64)
         return DeleteKeyTree(subKey, view, is64BitWindows);
 
     UniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_WRITE | view, key.Put()) == ERROR_SUCCESS)
+    if (OpenKey(subKey, KEY_WRITE | view, key) == ERROR_SUCCESS)
         RegDeleteValueA(key.Get(), valueName);
     return ERROR_SUCCESS;
 }
@@ -111,8 +113,7 @@ LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64)
 int IsRegistryKeyEmpty(const char* subKey, int view64)
 {
     UniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_QUERY_VALUE | RegistryViewBits(view64), key.Put()) !=
-        ERROR_SUCCESS)
+    if (OpenKey(subKey, KEY_QUERY_VALUE | RegistryViewBits(view64), key) != ERROR_SUCCESS)
         return 0;
     DWORD subkeys = 0;
     DWORD values = 1;

@@ -2,14 +2,26 @@
 // registry view.
 #pragma once
 
+#include "sysops/Handles.h"
+
 #include <windows.h>
 
 namespace sysops {
 
 // The access-mask bits that select a view: on 64-bit Windows the 64-bit view
 // (KEY_WOW64_64KEY) for a non-zero view64 and the 32-bit view
-// (KEY_WOW64_32KEY) for 0; on 32-bit Windows none. Asked anew at each call.
+// (KEY_WOW64_32KEY) for 0; on 32-bit Windows none.
+constexpr REGSAM ViewBits(bool is64BitWindows, int view64)
+{
+    return !is64BitWindows ? 0 : view64 != 0 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+}
+
+// The same for the running Windows, asked anew at each call.
 REGSAM RegistryViewBits(int view64);
+
+// Opens HKLM\subKey with `access` (view bits included); the Win32 code.
+// On failure `key` holds nothing.
+LONG OpenKey(const char* subKey, REGSAM access, UniqueRegKey& key);
 
 // With a value name: deletes that value of HKLM\subKey and returns 0, also
 // when the key or the value is missing. Without (null): deletes subKey and

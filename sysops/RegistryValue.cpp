@@ -1,5 +1,8 @@
 #include "sysops/RegistryValue.h"
 
+#include "sysops/Handles.h"
+#include "sysops/Registry.h"
+
 #include <vector>
 
 namespace sysops {
@@ -23,6 +26,13 @@ bool ReadStringValue(HKEY key, const char* valueName, std::string& value, std::s
         return false;
     value.assign(buffer.data(), length);
     return true;
+}
+
+bool ReadStringValue(const char* subKey, const char* valueName, REGSAM view, std::string& value)
+{
+    value.clear();
+    UniqueRegKey key;
+    return OpenKey(subKey, KEY_QUERY_VALUE | view, key) == ERROR_SUCCESS && ReadStringValue(key.Get(), valueName, value);
 }
 
 }  // namespace sysops

@@ -15,4 +15,9 @@ namespace sysops {
 bool ReadStringValue(HKEY key, const char* valueName, std::string& value,
                      std::size_t bufferSize = kPathBufferSize);
 
+// The same for a value of HKLM\subKey, opened for reading in the view that
+// `view` selects (view bits as from ViewBits). False also when the key does
+// not open.
+bool ReadStringValue(const char* subKey, const char* valueName, REGSAM view, std::string& value);
+
 }  // namespace sysops

@@ -63,8 +63,7 @@ std::string BaseName(std::string path)
 bool OpenValue(const char* subKey, const char* valueName, int view64, UniqueRegKey& key, std::vector<char>& data,
                DWORD& type)
 {
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ | KEY_WRITE | RegistryViewBits(view64),
-                         key.Put()) == ERROR_SUCCESS &&
+    return OpenKey(subKey, KEY_READ | KEY_WRITE | RegistryViewBits(view64), key) == ERROR_SUCCESS &&
            ReadValue(key.Get(), valueName, data, type);
 }
 

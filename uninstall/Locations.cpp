@@ -1,12 +1,9 @@
 #include "uninstall/Locations.h"
 
 #include "sysops/FsRedirection.h"
-#include "sysops/Handles.h"
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
 #include "sysops/RegistryValue.h"
-
-#include <windows.h>
 
 namespace uninstall {
 namespace {
@@ -67,7 +64,7 @@ bool Find32BitWindowsSystemDir(RunPaths& paths)
 bool FindSystemDirs(Run& run)
 {
     RunPaths& paths = run.paths;
-    if (!sysops::Is64BitWindows()) {
+    if (!run.is64BitWindows) {
         if (!Find32BitWindowsSystemDir(paths)) {
             run.ErrorBox(kNoSystemDirMessage);
             return false;
@@ -90,11 +87,7 @@ bool FindSystemDirs(Run& run)
 
 void ReadInstallDirFromRegistry(Run& run)
 {
-    // The product's installer is 32-bit: its key lives in the 32-bit view.
-    const REGSAM access = KEY_QUERY_VALUE | (sysops::Is64BitWindows() ? KEY_WOW64_32KEY : 0);
-    sysops::UniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallDirKey, 0, access, key.Put()) == ERROR_SUCCESS)
-        sysops::ReadStringValue(key.Get(), kInstallDirValue, run.paths.installDir);
+    sysops::ReadStringValue(kInstallDirKey, kInstallDirValue, run.ProductView(), run.paths.installDir);
     run.Step();
 }
 

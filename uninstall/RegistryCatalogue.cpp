@@ -8,13 +8,9 @@ namespace {
 
 bool Applies(const RegistryRow& row, const RowContext& context)
 {
-    switch (row.when) {
-    case When::Always: return true;
-    case When::DriverFileFound: return context.driverFileFound;
-    case When::VendorRootEmpty: return sysops::IsRegistryKeyEmpty(row.key, row.view64) == 1;
-    case When::On64BitWindows: return context.is64BitWindows;
-    }
-    return false;
+    if (row.when == When::VendorRootEmpty)
+        return sysops::IsRegistryKeyEmpty(row.key, row.view64) == 1;
+    return Holds(row.when, context);
 }
 
 void RemoveRow(const RegistryRow& row)

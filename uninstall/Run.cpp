@@ -1,8 +1,15 @@
 #include "uninstall/Run.h"
 
+#include "sysops/Probes.h"
+#include "sysops/Registry.h"
+
 #include <windows.h>
 
 namespace uninstall {
+
+Run::Run(RunHost& host) : is64BitWindows(sysops::Is64BitWindows() == 1), host_(host)
+{
+}
 
 void Run::Step()
 {
@@ -22,6 +29,23 @@ void Run::ErrorBox(const char* text)
 {
     if (!host_.IsSilent())
         host_.ShowMessage(text, "Error", MB_ICONERROR);
+}
+
+RowContext Run::Context() const
+{
+    RowContext context;
+    context.is64BitWindows = is64BitWindows;
+    return context;
+}
+
+unsigned long Run::InstallerView() const
+{
+    return sysops::ViewBits(is64BitWindows, 1);
+}
+
+unsigned long Run::ProductView() const
+{
+    return sysops::ViewBits(is64BitWindows, 0);
 }
 
 }  // namespace uninstall

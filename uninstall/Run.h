@@ -1,7 +1,9 @@
-// The working state of one uninstall run: where things are, how far the
-// progress bar has gone, and the boxes the run shows.
+// The working state of one uninstall run: where things are, what was decided
+// about this machine when the run started, how far the progress bar has
+// gone, and the boxes the run shows.
 #pragma once
 
+#include "uninstall/Catalogue.h"
 #include "uninstall/RunHost.h"
 
 #include <string>
@@ -15,16 +17,12 @@ struct RunPaths {
     std::string systemDir64;      // the native system32 on 64-bit Windows only
     std::string installDir;
     std::string programFilesDir;
-    std::string menuDir;          // all users' program menu
-    std::string menuProductDir;   // the product's menu folder last deleted
 };
 
 class Run {
 public:
-    // The bar has this many steps; the run never steps past them.
-    static constexpr int kProgressSteps = 50;
-
-    explicit Run(RunHost& host) : host_(host) {}
+    // Asks the system once whether Windows is 64-bit.
+    explicit Run(RunHost& host);
 
     RunHost& Host() { return host_; }
     bool IsSilent() const { return host_.IsSilent(); }
@@ -38,11 +36,21 @@ public:
     // Shown only when not silent.
     void ErrorBox(const char* text);
 
+    // What the catalogue's conditions ask of this run.
+    RowContext Context() const;
+    // The view bits of the registry view Windows Installer keeps its records
+    // in: the 64-bit one on 64-bit Windows.
+    unsigned long InstallerView() const;
+    // The view bits of the product's own configuration, written by its
+    // 32-bit installer: the 32-bit view on 64-bit Windows.
+    unsigned long ProductView() const;
+
     RunPaths paths;
-    // Decided once, when the run starts.
-    bool is64BitWindows = false;
-    // Windows Installer keeps its registrations in the 64-bit view there.
-    unsigned long ViewMask64() const { return is64BitWindows ? 0x0100 /* KEY_WOW64_64KEY */ : 0; }
+    const bool is64BitWindows;
+    // Whether the install directory found may be deleted as a tree, code
+    // loaded from it and its installer records removed; decided once the
+    // locations are known.
+    bool installTreeAccepted = false;
 
 private:
     RunHost& host_;

@@ -4,6 +4,10 @@
 
 namespace uninstall {
 
+// The progress bar's length: the run makes at most this many steps, and
+// the bar is full after them.
+constexpr int kProgressSteps = 50;
+
 enum class RunOutcome {
     NotStarted,
     Completed,  // every step ran; the host was closed
@@ -20,7 +24,7 @@ public:
     // Cancel first, then OK.
     virtual void DisableButtons() = 0;
     virtual void SetStatus(const char* text) = 0;
-    // Advances the progress bar by one of its 50 steps.
+    // Advances the progress bar by one of its kProgressSteps steps.
     virtual void StepProgress() = 0;
     // A box owned by the host window; returns the button pressed.
     virtual int ShowMessage(const char* text, const char* caption, unsigned type) = 0;

@@ -1,9 +1,10 @@
 #include "uninstall/Sequence.h"
 
+#include "uninstall/InstallDirGuard.h"
 #include "uninstall/Locations.h"
 #include "uninstall/Run.h"
 #include "uninstall/Steps.h"
-#include "sysops/Probes.h"
+#include "sysops/Clock.h"
 
 #include <windows.h>
 
@@ -14,7 +15,7 @@ constexpr const char* kFinalMessage =
     "Morvane has been removed successfuly.\n\nPlease Reboot the computer to complete the operation.";
 
 // The last part of the bar fills at ten steps a second.
-constexpr DWORD kFillPauseMs = 100;
+constexpr unsigned long kFillPauseMs = 100;
 
 void Start(Run& run)
 {
@@ -37,9 +38,9 @@ void Finish(Run& run)
 {
     if (!run.IsSilent()) {
         run.Step();
-        while (run.StepCount() <= Run::kProgressSteps) {
+        while (run.StepCount() <= kProgressSteps) {
             run.Step();
-            Sleep(kFillPauseMs);
+            sysops::Pause(kFillPauseMs);
         }
         run.Host().ShowMessage(kFinalMessage, "Information", MB_ICONINFORMATION);
     }
@@ -51,15 +52,15 @@ void Finish(Run& run)
 RunOutcome RunUninstall(RunHost& host)
 {
     Run run(host);
-    run.is64BitWindows = sysops::Is64BitWindows() == 1;
     Start(run);
     if (!DiscoverLocations(run))
         return CutShort(run);
+    run.installTreeAccepted = IsRemovableInstallTree(run.paths.installDir, run.paths);
     EndProgramsAndUnregister(run);
     RemoveInstallTreeAndCaches(run);
     RemoveSystemFiles(run);
-    RemoveMenuAndDriver(run);
-    RemoveRegistryEntries(run);
+    const std::string menuProductDir = RemoveMenuAndDriver(run);
+    RemoveRegistryEntries(run, menuProductDir);
     RemoveSharedReferences(run);
     Finish(run);
     return RunOutcome::Completed;

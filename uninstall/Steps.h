@@ -5,6 +5,8 @@
 
 #include "uninstall/Run.h"
 
+#include <string>
+
 namespace uninstall {
 
 // The product's processes or service, the middleware's processes, the two
@@ -18,11 +20,14 @@ void RemoveInstallTreeAndCaches(Run& run);
 void RemoveSystemFiles(Run& run);
 
 // Program-menu folders, the start-up shortcut and the filter driver with
-// its registrations.
-void RemoveMenuAndDriver(Run& run);
+// its registrations. Returns the product's menu folder it deleted last
+// (empty when there was none), which names the product's installer folder
+// entries.
+std::string RemoveMenuAndDriver(Run& run);
 
-// The registry catalogue and the Windows Installer records.
-void RemoveRegistryEntries(Run& run);
+// The registry catalogue and the Windows Installer records; menuProductDir
+// is what RemoveMenuAndDriver returned.
+void RemoveRegistryEntries(Run& run, const std::string& menuProductDir);
 
 // Shared-library reference values and the middleware's registrations.
 void RemoveSharedReferences(Run& run);

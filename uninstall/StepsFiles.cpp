@@ -2,16 +2,14 @@
 
 #include "sysops/Files.h"
 #include "sysops/FsRedirection.h"
-#include "sysops/Handles.h"
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
 #include "sysops/RegistryValue.h"
 #include "uninstall/FileCatalogue.h"
-#include "uninstall/InstallDirGuard.h"
 #include "uninstall/Locations.h"
 #include "uninstall/RegistryCatalogue.h"
 
-#include <windows.h>
+#include <cstring>
 
 namespace uninstall {
 namespace {
@@ -32,6 +30,9 @@ constexpr VendorFolderRule kVendorFolderRules[] = {
     {"\\TQV\\TQV Morvane", "\\TQV Morvane"},
 };
 
+// Windows Installer caches an installed database under this name ending.
+constexpr char kCachedDatabaseEnding[] = ".msi";
+
 // The vendor folder goes too when the install tree was its only content.
 void RemoveEmptyVendorFolder(const std::string& installDir)
 {
@@ -39,7 +40,7 @@ void RemoveEmptyVendorFolder(const std::string& installDir)
         const std::size_t ending = std::char_traits<char>::length(rule.ending);
         if (installDir.size() > ending && sysops::EndsWithNoCase(installDir, rule.ending)) {
             const std::string parent = installDir.substr(0, installDir.size() - std::char_traits<char>::length(rule.cut));
-            RemoveDirectoryA(parent.c_str());
+            sysops::RemoveEmptyDirectory(parent.c_str());
             return;
         }
     }
@@ -47,10 +48,9 @@ void RemoveEmptyVendorFolder(const std::string& installDir)
 
 void RemoveInstallTree(Run& run)
 {
-    const std::string& installDir = run.paths.installDir;
-    if (!installDir.empty() && IsRemovableInstallTree(installDir, run.paths)) {
-        DeleteFileOrTree(installDir.c_str(), nullptr);
-        RemoveEmptyVendorFolder(installDir);
+    if (run.installTreeAccepted) {
+        DeleteFileOrTree(run.paths.installDir.c_str(), nullptr);
+        RemoveEmptyVendorFolder(run.paths.installDir);
     }
     run.Step();
 }
@@ -79,34 +79,35 @@ void RemoveInstallerCaches(Run& run)
     run.Step();
 
     std::string installerDir;
-    JoinPath(run.paths.windowsDir, "Installer", installerDir);
+    JoinPath(run.paths.windowsDir, kWindowsInstallerFolder, installerDir);
     DeleteTreeIfPresent(installerDir, kWindowsInstallerCachePackageA);
     run.Step();
     DeleteTreeIfPresent(installerDir, kWindowsInstallerCachePackageB);  // no step of its own
 }
 
-bool IsAbsolutePath(const std::string& path)
+// Windows Installer keeps the databases it caches directly in
+// "<Windows>\Installer", named "<something>.msi". A value that names any
+// other file is not the product's to delete, whoever wrote it.
+bool IsCachedDatabase(const std::string& path, const std::string& windowsDir)
 {
-    return (path.size() > 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
-           (path.size() > 2 && path[0] == '\\' && path[1] == '\\');
+    std::string folder;
+    if (windowsDir.empty() || !JoinPath(windowsDir, kWindowsInstallerFolder, folder))
+        return false;
+    folder.push_back('\\');
+    if (path.size() <= folder.size() || !sysops::EqualsNoCase(path.substr(0, folder.size()).c_str(), folder.c_str()))
+        return false;
+    const std::string name = path.substr(folder.size());
+    return name.find_first_of("\\/:") == std::string::npos && name.size() > std::strlen(kCachedDatabaseEnding) &&
+           sysops::EndsWithNoCase(name, kCachedDatabaseEnding);
 }
 
 // Package B's installer database, cached where its LocalPackage value says.
 void RemoveCachedPackage(Run& run)
 {
-    const REGSAM view = run.ViewMask64();
-    sysops::UniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPackageBInstallProperties, 0, KEY_QUERY_VALUE | view, key.Put()) ==
-        ERROR_SUCCESS) {
-        std::string package;
-        const bool read = sysops::ReadStringValue(key.Get(), kLocalPackageValue, package);
-        key.Reset();
-        // A relative name would point into whatever directory is current.
-        if (read && IsAbsolutePath(package)) {
-            SetFileAttributesA(package.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(package.c_str());
-        }
-    }
+    std::string package;
+    if (sysops::ReadStringValue(kPackageBInstallProperties, kLocalPackageValue, run.InstallerView(), package) &&
+        IsCachedDatabase(package, run.paths.windowsDir))
+        sysops::DeleteFileAtPath(package.c_str());
     run.Step();
 }
 
@@ -122,26 +123,32 @@ void RemoveStartupShortcut(const std::string& menuDir)
     }
 }
 
-void RemoveMenuEntries(Run& run)
+// The product's menu folders, the later one winning; returns the product's
+// folder deleted last.
+std::string RemoveMenuEntries(Run& run, const std::string& menuDir)
 {
-    const std::string& menuDir = run.paths.menuDir;
+    std::string menuProductDir;
+    std::string folder;
     if (!menuDir.empty() && FileExists(menuDir.c_str(), kMenuProductFolder) &&
-        JoinPath(menuDir, kMenuProductFolder, run.paths.menuProductDir))
-        DeleteFileOrTree(run.paths.menuProductDir.c_str(), nullptr);
+        JoinPath(menuDir, kMenuProductFolder, folder)) {
+        DeleteFileOrTree(folder.c_str(), nullptr);
+        menuProductDir = folder;
+    }
     run.Step();
 
     std::string vendorFolder;
     if (!menuDir.empty() && FileExists(menuDir.c_str(), kMenuVendorFolder) &&
-        JoinPath(menuDir, kMenuVendorFolder, vendorFolder) &&
-        JoinPath(vendorFolder, kMenuProductFolder, run.paths.menuProductDir)) {
-        DeleteFileOrTree(run.paths.menuProductDir.c_str(), nullptr);
-        RemoveDirectoryA(vendorFolder.c_str());
+        JoinPath(menuDir, kMenuVendorFolder, vendorFolder) && JoinPath(vendorFolder, kMenuProductFolder, folder)) {
+        DeleteFileOrTree(folder.c_str(), nullptr);
+        sysops::RemoveEmptyDirectory(vendorFolder.c_str());
+        menuProductDir = folder;
     }
     run.Step();
 
     if (!menuDir.empty())
         RemoveStartupShortcut(menuDir);
     run.Step();
+    return menuProductDir;
 }
 
 // The driver lives in the native "drivers" folder: on 64-bit Windows that is
@@ -151,8 +158,7 @@ void RemoveFilterDriver(Run& run)
     if (sysops::GetOsClass() < sysops::OSCLASS_WIN2000)
         return;
     const std::string& systemDir = run.is64BitWindows ? run.paths.systemDir64 : run.paths.systemDir32;
-    RowContext context;
-    context.is64BitWindows = run.is64BitWindows;
+    RowContext context = run.Context();
     std::string driversDir;
     if (JoinPath(systemDir, kDriversFolder, driversDir)) {
         const sysops::ScopedFsRedirectionOff redirection(run.is64BitWindows);
@@ -174,23 +180,19 @@ void RemoveInstallTreeAndCaches(Run& run)
 
 void RemoveSystemFiles(Run& run)
 {
-    DeleteFiles(run.paths.systemDir32, SystemFileSet32);
-    run.Step();
-    if (run.is64BitWindows) {
-        const sysops::ScopedFsRedirectionOff redirection;
-        DeleteFiles(run.paths.systemDir64, SystemFileSet64);
-        run.Step();
+    for (const FileList* list : {&SystemFileSet32, &SystemFileSet64, &MiddlewareFileSet}) {
+        if (DeleteFiles(run, *list))
+            run.Step();
     }
-    DeleteFiles(run.paths.systemDir32, MiddlewareFileSet);
-    run.Step();
 }
 
-void RemoveMenuAndDriver(Run& run)
+std::string RemoveMenuAndDriver(Run& run)
 {
-    run.paths.menuDir = FindMenuDir(run.paths.windowsDir, sysops::GetOsClass());
+    const std::string menuDir = FindMenuDir(run.paths.windowsDir, sysops::GetOsClass());
     run.Step();
-    RemoveMenuEntries(run);
+    std::string menuProductDir = RemoveMenuEntries(run, menuDir);
     RemoveFilterDriver(run);
+    return menuProductDir;
 }
 
 }  // namespace uninstall

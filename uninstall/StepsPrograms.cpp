@@ -1,5 +1,6 @@
 #include "uninstall/Steps.h"
 
+#include "sysops/Clock.h"
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
@@ -7,8 +8,6 @@
 #include "sysops/Services.h"
 #include "sysops/Spawn.h"
 #include "sysops/SystemLibrary.h"
-
-#include <windows.h>
 
 namespace uninstall {
 namespace {
@@ -19,7 +18,7 @@ constexpr const char* kIdentityUninstall = "SealIdentityUninstall";
 constexpr const char* kIdentityUninstallNeedReboot = "SealIdentityUninstallNeedReboot";
 
 // The identity component waits this long for what it set in motion.
-constexpr DWORD kSettleMs = 1000;
+constexpr unsigned long kSettleMs = 1000;
 
 bool IsWin9xOrNt4(int osClass)
 {
@@ -55,13 +54,14 @@ void RunOutsideProgram(Run& run, const char* probe, const char* program, const c
     run.Step();
 }
 
+// Code runs with the program's rights only from an install directory the
+// guard accepted: an empty, relative or foreign one (a folder anybody may
+// create) is never loaded from. Its own dependencies come from its folder.
 void CallIdentityComponent(Run& run)
 {
     std::string path;
-    // Without an install directory the path would point below the root of
-    // whatever drive is current.
-    if (!run.paths.installDir.empty() && sysops::JoinPath(run.paths.installDir, kIdentityComponent, path)) {
-        const sysops::UniqueLibrary component(LoadLibraryA(path.c_str()));
+    if (run.installTreeAccepted && sysops::JoinPath(run.paths.installDir, kIdentityComponent, path)) {
+        const sysops::UniqueLibrary component(sysops::LoadLibraryByPath(path.c_str()));
         if (component) {
             const char* exportName = IsWin9x(sysops::GetOsClass()) ? kIdentityUninstallNeedReboot : kIdentityUninstall;
             using UninstallFn = int(WINAPI*)();
@@ -85,7 +85,7 @@ void EndProgramsAndUnregister(Run& run)
     RunOutsideProgram(run, "APICore.dll", "regsvr32.exe", "-s -u APICore.dll");
     RunOutsideProgram(run, "scmon.exe", "scmon.exe", "-unregserver");
     CallIdentityComponent(run);
-    Sleep(kSettleMs);
+    sysops::Pause(kSettleMs);
 }
 
 }  // namespace uninstall

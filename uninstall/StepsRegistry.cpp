@@ -1,79 +1,57 @@
 #include "uninstall/Steps.h"
 
-#include "sysops/Handles.h"
 #include "sysops/InstallerCleanup.h"
 #include "uninstall/FileCatalogue.h"
-#include "uninstall/InstallDirGuard.h"
 #include "uninstall/RegistryCatalogue.h"
-
-#include <windows.h>
 
 namespace uninstall {
 namespace {
 
-constexpr const char* kInstallerFoldersKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
-
-void CleanFolderEntries(Run& run)
+// The entries name folders by their full path: an install directory the
+// guard refused (such as "C:\") would match every one of them.
+void CleanFolderEntries(Run& run, const std::string& menuProductDir)
 {
-    const RunPaths& paths = run.paths;
-    if (paths.installDir.empty() || paths.menuProductDir.empty())
+    if (run.paths.installDir.empty() || menuProductDir.empty())
         return;
-    // The entries name folders by their full path: a hostile install
-    // directory such as "C:\" would match every one of them.
-    const REGSAM view = run.ViewMask64();
-    sysops::UniqueRegKey folders;
-    if (IsRemovableInstallTree(paths.installDir, paths) &&
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallerFoldersKey, 0, KEY_READ | view, folders.Put()) == ERROR_SUCCESS) {
-        sysops::CleanInstallerFolders(folders.Get(), kInstallerFoldersKey, paths.installDir.c_str(),
-                                      paths.menuProductDir.c_str());
-        folders.Reset();
-    }
+    if (run.installTreeAccepted)
+        sysops::CleanInstallerFolders(kInstallerFoldersKey, run.InstallerView(), run.paths.installDir.c_str(),
+                                      menuProductDir.c_str(), kPackageBCode);
     run.Step();
 }
 
 }  // namespace
 
-void RemoveRegistryEntries(Run& run)
+void RemoveRegistryEntries(Run& run, const std::string& menuProductDir)
 {
-    RowContext context;
-    context.is64BitWindows = run.is64BitWindows;
-
+    const RowContext context = run.Context();
     RemoveRegistryRows(VendorKeys, context);
     RemoveRegistryRows(CardProviderKeys, context);
-    if (run.is64BitWindows)
-        RemoveRegistryRows(CardProviderKeys64, context);
+    RemoveRegistryRows(CardProviderKeys64, context);
     RemoveRegistryRows(AppRegistrationKeys, context);
     run.Step();
     RemoveRegistryRows(SetupPackageKeys, context);
     run.Step();
     RemoveRegistryRows(UpgradeCodeKeys, context);
-    sysops::CleanInstallerUserData();
+    sysops::CleanInstallerUserData(kPackageAPacked);
     run.Step();
     RemoveRegistryRows(InstallerPackageKeys, context);
     run.Step();
-    CleanFolderEntries(run);
+    CleanFolderEntries(run, menuProductDir);
 }
 
 void RemoveSharedReferences(Run& run)
 {
-    const RunPaths& paths = run.paths;
-    RowContext context;
-    context.is64BitWindows = run.is64BitWindows;
-
     run.DebugBox("Delete 32-bit shared dll's", "Delete");
-    DeleteSharedRefs(run.is64BitWindows ? paths.systemDir64 : paths.systemDir32, SharedRefList32);
-    if (!paths.installDir.empty())
-        DeleteSharedRefs(paths.installDir, InstallRefList);
+    DeleteSharedRefs(run, SharedRefList32);
+    DeleteSharedRefs(run, InstallRefList);
     run.Step();
-    if (run.is64BitWindows) {
-        DeleteSharedRefs(paths.systemDir64, SharedRefList64);
-        if (!paths.installDir.empty())
-            DeleteSharedRefs(paths.installDir, InstallRefList64);
+    const bool applied64 = DeleteSharedRefs(run, SharedRefList64);
+    DeleteSharedRefs(run, InstallRefList64);
+    if (applied64)
         run.Step();
-    }
-    RemoveRegistryRows(MiddlewareKeys, context);
+    RemoveRegistryRows(MiddlewareKeys, run.Context());
     run.Step();
-    DeleteSharedRefs(paths.systemDir32, MiddlewareRefList);
+    DeleteSharedRefs(run, MiddlewareRefList);
 }
 
 }  // namespace uninstall

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -142,7 +143,7 @@ TEST(InstallerUserData, GenuineRecordsOfPackageBStay)
     RegSetString(readme, kPackageA, "C:\\Morvane\\readme.txt", view);
     PlantProduct(system, kPackageA, view);
 
-    sysops::CleanInstallerUserData();
+    sysops::CleanInstallerUserData(kPackageA);
 
     EXPECT_FALSE(RegValueExists(readme, kPackageA, view));
     EXPECT_EQ(RegGetString(readme, kPackageBPacked, view), target / "PackageB\\readme.txt");
@@ -189,7 +190,7 @@ TEST(InstallerUserData, RemovesOnlyPackageAFromEveryUser)
         PlantProduct(kUser3, kPackageA, kView32);
     }
 
-    sysops::CleanInstallerUserData();
+    sysops::CleanInstallerUserData(kPackageA);
 
     EXPECT_FALSE(RegValueExists(shared, kPackageA, view));
     EXPECT_EQ(RegGetString(shared, kOtherProduct, view), "C:\\Other\\a.dll");
@@ -228,7 +229,7 @@ TEST(InstallerUserData, StopsAfterTheUserWithTheHundredthRecord)
         PlantProduct(kUser1, kPackageA, kView32);
     }
 
-    sysops::CleanInstallerUserData();
+    sysops::CleanInstallerUserData(kPackageA);
 
     for (unsigned n = 0; n < 100; ++n)
         EXPECT_FALSE(RegKeyExists(ComponentKey(kUser1, ComponentName(n)), view)) << n;
@@ -258,7 +259,7 @@ TEST(InstallerUserData, LeavesPathsTooLongToRemember)
     PlantProduct(longUser, kPackageA, view);
     PlantProduct(kUser1, kPackageA, view);
 
-    sysops::CleanInstallerUserData();
+    sysops::CleanInstallerUserData(kPackageA);
 
     EXPECT_TRUE(RegValueExists(cutShort, "Keep", view));
     EXPECT_TRUE(RegKeyExists(product, view));
@@ -286,10 +287,9 @@ std::vector<std::string> FolderEntries(REGSAM view)
 
 void CleanFolders(const char* installDir, const char* menuDir, REGSAM view)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFolders, 0, KEY_READ | view, &key), ERROR_SUCCESS);
-    sysops::CleanInstallerFolders(key, kFolders, installDir, menuDir);
-    RegCloseKey(key);
+    // Folder entries name package B by its code without braces.
+    const std::string code(kPackageBCode + 1, std::strlen(kPackageBCode) - 2);
+    sysops::CleanInstallerFolders(kFolders, view, installDir, menuDir, code.c_str());
 }
 
 TEST(InstallerFolders, DeletesEntriesOfTheProductOnly)

@@ -1,0 +1,12 @@
+#include "sysops/Clock.h"
+
+#include <windows.h>
+
+namespace sysops {
+
+void Pause(unsigned long milliseconds)
+{
+    Sleep(milliseconds);
+}
+
+}  // namespace sysops
