@@ -12,6 +12,30 @@ bool IsSwitch(const char* argument, const char* name)
     return _stricmp(argument, name) == 0;
 }
 
+constexpr char kLogToFile[] = "/log:";
+
+// "/log:FILE": the switch's name, then the file.
+bool IsLogToFile(const char* argument)
+{
+    return _strnicmp(argument, kLogToFile, sizeof kLogToFile - 1) == 0;
+}
+
+void Read(const char* argument, Switches& switches)
+{
+    if (IsSwitch(argument, "/s")) {
+        switches.silent = 1;
+    } else if (IsSwitch(argument, "/debug")) {
+        switches.debug = 1;
+    } else if (IsSwitch(argument, "/preview")) {
+        switches.preview = 1;
+    } else if (IsSwitch(argument, "/log")) {
+        switches.log = 1;
+    } else if (IsLogToFile(argument)) {
+        switches.log = 1;
+        switches.logPath = argument + sizeof kLogToFile - 1;
+    }
+}
+
 }  // namespace
 
 Switches ReadSwitches(const char* commandLine, const std::function<void(const char* argument)>& showArgument)
@@ -30,10 +54,8 @@ Switches ReadSwitches(const char* commandLine, const std::function<void(const ch
         std::memcpy(argument, cursor, length);
         argument[length] = '\0';
 
-        if (IsSwitch(argument, "/s"))
-            switches.silent = 1;
-        else if (IsSwitch(argument, "/debug"))
-            switches.debug = 1;
+        Read(argument, switches);
+        switches.arguments.emplace_back(argument);
         if (switches.debug == 1)
             showArgument(argument);
 

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace app {
 
@@ -10,14 +12,19 @@ namespace app {
 constexpr std::size_t kArgumentBufferSize = 256;
 
 struct Switches {
-    int silent = 0;  // /s
-    int debug = 0;   // /debug
+    int silent = 0;   // /s
+    int debug = 0;    // /debug
+    int log = 0;      // /log or /log:FILE
+    int preview = 0;  // /preview
+    std::string logPath;                 // FILE of /log:FILE; empty for the default file
+    std::vector<std::string> arguments;  // every argument read, in order
 };
 
 // Every '/' on the command line starts an argument (inside the program's own
-// path or quotes too), and only a space ends one. /s and /debug match whole
-// arguments, ignoring case. From the first /debug on, each argument is passed
-// to showArgument as it is read, whatever it is.
+// path or quotes too), and only a space ends one. /s, /debug, /log and
+// /preview match whole arguments and /log:FILE its first five characters,
+// ignoring case. From the first /debug on, each argument is passed to
+// showArgument as it is read, whatever it is.
 Switches ReadSwitches(const char* commandLine, const std::function<void(const char* argument)>& showArgument);
 
 }  // namespace app

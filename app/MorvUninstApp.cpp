@@ -3,6 +3,8 @@
 #include "app/CommandLine.h"
 #include "app/ExitStatus.h"
 #include "app/MorvUninstDlg.h"
+#include "app/Preview.h"
+#include "app/RecordFile.h"
 #include "sysops/Probes.h"
 #include "sysops/SystemLibrary.h"
 
@@ -42,9 +44,25 @@ BOOL CMorvUninstApp::InitInstance()
     dlg.m_bSilent = switches.silent;
     dlg.m_bDebug = switches.debug;
 
-    m_pMainWnd = &dlg;
-    const INT_PTR result = dlg.DoModal();
-    m_pMainWnd = nullptr;
-    m_nExitCode = app::ExitStatusFor(dlg.GetRunOutcome(), result);
+    // Without /log or /preview the record stays in memory: the exit status
+    // still comes from it.
+    const bool writesRecord = switches.log == 1 || switches.preview == 1;
+    app::RecordFile file(switches);
+    uninstall::RunRecord record(writesRecord && file.Open() ? &file : nullptr);
+    if (writesRecord && !file.IsOpen() && switches.debug == 1)
+        ::MessageBoxA(nullptr, ("The record cannot be written to " + file.Path() + ".").c_str(), "Record", MB_OK);
+    app::WriteHeader(record, switches);
+
+    if (switches.preview == 1) {
+        m_nExitCode = app::RunPreview(record, switches, file);
+    } else {
+        dlg.SetRecord(record);
+        m_pMainWnd = &dlg;
+        const INT_PTR result = dlg.DoModal();
+        m_pMainWnd = nullptr;
+        m_nExitCode = app::ExitStatusFor(dlg.GetRunOutcome(), result, !record.residue.empty());
+    }
+    record.WriteSummary();
+    record.Note("exit", std::to_string(m_nExitCode));
     return FALSE;
 }

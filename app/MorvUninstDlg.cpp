@@ -100,7 +100,8 @@ void CMorvUninstDlg::OnOK()
     m_bRunStarted = true;
     m_bRunning = true;
     CDialogRunHost host(*this);
-    m_runOutcome = uninstall::RunUninstall(host);
+    uninstall::RunRecord ownRecord;
+    m_runOutcome = uninstall::RunUninstall(host, m_pRecord != nullptr ? *m_pRecord : ownRecord);
     m_bRunning = false;
 }
 

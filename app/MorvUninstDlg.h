@@ -4,6 +4,7 @@
 
 #include "framework/CDialog.h"
 #include "res/resource.h"
+#include "uninstall/Record.h"
 #include "uninstall/RunHost.h"
 
 class CMorvUninstDlg : public CDialog {
@@ -23,6 +24,8 @@ public:
 
     // How the uninstall run ended, if it was started.
     uninstall::RunOutcome GetRunOutcome() const { return m_runOutcome; }
+    // Where the run records every item; set before the dialog runs.
+    void SetRecord(uninstall::RunRecord& record) { m_pRecord = &record; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -39,6 +42,7 @@ protected:
 private:
     friend class CDialogRunHost;
 
+    uninstall::RunRecord* m_pRecord = nullptr;
     bool m_bRunStarted = false;
     bool m_bRunning = false;
     uninstall::RunOutcome m_runOutcome = uninstall::RunOutcome::NotStarted;

@@ -67,8 +67,8 @@ struct FindTraits {
     static BOOL NothingToClose() { return TRUE; }
 };
 
-// Toolhelp snapshots fail with INVALID_HANDLE_VALUE, not null.
-struct SnapshotTraits {
+// Files and Toolhelp snapshots fail with INVALID_HANDLE_VALUE, not null.
+struct FileTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static BOOL Close(HANDLE h) { return CloseHandle(h); }
     static BOOL NothingToClose() { return TRUE; }
@@ -95,7 +95,8 @@ struct ServiceTraits {
 
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using UniqueFindHandle = UniqueHandle<HANDLE, FindTraits>;
-using UniqueSnapshot = UniqueHandle<HANDLE, SnapshotTraits>;
+using UniqueSnapshot = UniqueHandle<HANDLE, FileTraits>;
+using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
 using UniqueLibrary = UniqueHandle<HMODULE, LibraryTraits>;
 using UniqueServiceHandle = UniqueHandle<SC_HANDLE, ServiceTraits>;

@@ -153,27 +153,24 @@ void FindRecords(ViewScan& scan)
     }
 }
 
-// Last found first. A component key keeps the other products' values that
-// share it; it goes only once package A's value was the last thing in it.
-void RemoveRecords(const ViewScan& scan)
+// Last found first: the order the records are removed in.
+void AppendRecords(const ViewScan& scan, std::vector<InstallerRecord>& records)
 {
-    for (auto record = scan.found.rbegin(); record != scan.found.rend(); ++record) {
-        const char* keyPath = record->keyPath.c_str();
-        if (record->valueName.empty()) {
-            DeleteRegistryItem(keyPath, nullptr, scan.view64);
-            continue;
-        }
-        DeleteRegistryItem(keyPath, record->valueName.c_str(), scan.view64);
-        if (IsRegistryKeyEmpty(keyPath, scan.view64))
-            DeleteRegistryItem(keyPath, nullptr, scan.view64);
+    for (auto found = scan.found.rbegin(); found != scan.found.rend(); ++found) {
+        InstallerRecord record;
+        record.keyPath = found->keyPath;
+        record.valueName = found->valueName;
+        record.view64 = scan.view64;
+        record.dropEmptyKey = !found->valueName.empty();
+        records.push_back(record);
     }
 }
 
-void CleanView(const char* packedCode, int view64)
+void FindInView(const char* packedCode, int view64, std::vector<InstallerRecord>& records)
 {
     ViewScan scan{packedCode, view64, RegistryViewBits(view64), {}};
     FindRecords(scan);
-    RemoveRecords(scan);
+    AppendRecords(scan, records);
 }
 
 bool Contains(const char* text, const char* part)
@@ -187,48 +184,68 @@ bool IsProductFolder(const char* name, const char* installDir, const char* menuD
     return Contains(name, installDir) || Contains(name, menuDir) || Contains(name, productCode);
 }
 
-bool HasValue(HKEY key, const char* valueName)
-{
-    return RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
-
 }  // namespace
 
 // On 64-bit Windows, Windows Installer keeps its records in the 64-bit view
 // only; the 32-bit view is still searched first, for what 32-bit installers
 // left there. Each view is a scan of its own, with its own limit of records.
+std::vector<InstallerRecord> FindInstallerUserData(const char* packedCode)
+{
+    std::vector<InstallerRecord> records;
+    FindInView(packedCode, 0, records);
+    if (Is64BitWindows())
+        FindInView(packedCode, 1, records);
+    return records;
+}
+
+// Every value is read before any goes, so no index moves under the walk.
+std::vector<InstallerRecord> FindInstallerFolders(const char* folderKeyPath, REGSAM view, const char* installDir,
+                                                  const char* menuDir, const char* productCode)
+{
+    std::vector<InstallerRecord> records;
+    UniqueRegKey key;
+    if (OpenKey(folderKeyPath, KEY_READ | view, key) != ERROR_SUCCESS)
+        return records;
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return records;
+    std::string name;
+    for (DWORD index = 0; index < count; ++index) {
+        if (ReadValueName(key.Get(), index, name) != ERROR_SUCCESS)
+            continue;
+        if (IsProductFolder(name.c_str(), installDir, menuDir, productCode))
+            records.push_back(InstallerRecord{folderKeyPath, name, 1, false});
+    }
+    return records;
+}
+
+unsigned long RemoveInstallerRecord(const InstallerRecord& record)
+{
+    const char* keyPath = record.keyPath.c_str();
+    if (record.valueName.empty())
+        return static_cast<unsigned long>(DeleteRegistryItem(keyPath, nullptr, record.view64));
+    UniqueRegKey key;
+    LONG status = OpenKey(keyPath, KEY_SET_VALUE | RegistryViewBits(record.view64), key);
+    if (status == ERROR_SUCCESS)
+        status = RegDeleteValueA(key.Get(), record.valueName.c_str());
+    key.Reset();
+    if (record.dropEmptyKey && IsRegistryKeyEmpty(keyPath, record.view64))
+        DeleteRegistryItem(keyPath, nullptr, record.view64);
+    return static_cast<unsigned long>(status);
+}
+
 void CleanInstallerUserData(const char* packedCode)
 {
-    CleanView(packedCode, 0);
-    if (Is64BitWindows())
-        CleanView(packedCode, 1);
+    for (const InstallerRecord& record : FindInstallerUserData(packedCode))
+        RemoveInstallerRecord(record);
 }
 
 void CleanInstallerFolders(const char* folderKeyPath, REGSAM view, const char* installDir, const char* menuDir,
                            const char* productCode)
 {
-    UniqueRegKey key;
-    if (OpenKey(folderKeyPath, KEY_READ | view, key) != ERROR_SUCCESS)
-        return;
-    const HKEY folderKey = key.Get();
-    DWORD count = 0;
-    if (RegQueryInfoKeyA(folderKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
-        count = 0;
-    // The values behind a deleted one move down by one index, so reading at
-    // index minus the number deleted reads each value exactly once.
-    DWORD deleted = 0;
-    std::string name;
-    for (DWORD index = 0; index < count; ++index) {
-        if (ReadValueName(folderKey, index - deleted, name) != ERROR_SUCCESS)
-            continue;
-        if (!IsProductFolder(name.c_str(), installDir, menuDir, productCode))
-            continue;
-        DeleteRegistryItem(folderKeyPath, name.c_str(), 1);
-        // A value that could not be deleted still holds its index.
-        if (!HasValue(folderKey, name.c_str()))
-            ++deleted;
-    }
+    for (const InstallerRecord& record : FindInstallerFolders(folderKeyPath, view, installDir, menuDir, productCode))
+        RemoveInstallerRecord(record);
 }
 
 }  // namespace sysops

@@ -4,7 +4,32 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace sysops {
+
+// One record found by a scan: a whole key (no value name), or one value of a
+// key, in the view where it was found.
+struct InstallerRecord {
+    std::string keyPath;
+    std::string valueName;
+    int view64 = 0;
+    // A component key goes too once the product's value was the last thing in it.
+    bool dropEmptyKey = false;
+};
+
+// Every user's installer records of the product whose packed product code is
+// `packedCode`, in the order they are to be removed: CleanInstallerUserData
+// without the removal.
+std::vector<InstallerRecord> FindInstallerUserData(const char* packedCode);
+
+// The folder entries CleanInstallerFolders would delete, without deleting them.
+std::vector<InstallerRecord> FindInstallerFolders(const char* folderKeyPath, REGSAM view, const char* installDir,
+                                                  const char* menuDir, const char* productCode);
+
+// Removes one record; 0 when the call that did so succeeded, else its Win32 code.
+unsigned long RemoveInstallerRecord(const InstallerRecord& record);
 
 // Every user's installer records of the product whose packed product code
 // is `packedCode`: its value in each component key (the key goes only when

@@ -135,6 +135,22 @@ void ReadExecutableName(const PsapiCalls& calls, DWORD processId, char (&name)[k
     name[kModuleNameSize - 1] = '\0';
 }
 
+unsigned CountOnNt(const char* target)
+{
+    PsapiCalls calls;
+    std::vector<DWORD> ids;
+    if (BindPsapi(calls) != KILL_DONE || !ListProcessIds(calls.enumProcesses, ids))
+        return 0;
+    unsigned count = 0;
+    for (const DWORD id : ids) {
+        char name[kModuleNameSize];
+        ReadExecutableName(calls, id, name);
+        UpperCaseAscii(name);
+        count += std::strcmp(name, target) == 0 ? 1 : 0;
+    }
+    return count;
+}
+
 int KillOnNt(const char* target)
 {
     PsapiCalls calls;
@@ -238,6 +254,27 @@ int FindProcessByModule(const ToolhelpCalls& calls, const char* target, DWORD& p
     return KILL_NOT_FOUND;
 }
 
+unsigned CountOn9x(const char* target)
+{
+    ToolhelpCalls calls;
+    if (BindToolhelp(calls) != KILL_DONE)
+        return 0;
+    UniqueSnapshot processes(calls.createSnapshot(TH32CS_SNAPPROCESS, 0));
+    if (!processes)
+        return 0;
+    unsigned count = 0;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = calls.process32First(processes.Get(), &entry); more;
+         more = calls.process32Next(processes.Get(), &entry)) {
+        bool found = false;
+        if (FindModule(calls, entry.th32ProcessID, target, found) == KILL_DONE && found)
+            ++count;
+        entry.dwSize = sizeof entry;
+    }
+    return count;
+}
+
 int KillOn9x(const char* target)
 {
     ToolhelpCalls calls;
@@ -270,6 +307,20 @@ int KillProcessByName(const char* imageName)
     default:
         return KILL_UNKNOWN_PLATFORM;
     }
+}
+
+unsigned CountProcessesByName(const char* imageName)
+{
+    ImageName target;
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = kVersionRecordSize;
+    if (!CopyTargetName(imageName, target) || !GetVersionExA(&version))
+        return 0;
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        return CountOnNt(target);
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
+        return CountOn9x(target);
+    return 0;
 }
 
 }  // namespace sysops

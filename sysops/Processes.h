@@ -25,4 +25,8 @@ enum : int {
 // Every process is searched.
 int KillProcessByName(const char* imageName);
 
+// How many running processes KillProcessByName would find for imageName; 0
+// also when the processes cannot be listed.
+unsigned CountProcessesByName(const char* imageName);
+
 }  // namespace sysops

@@ -59,13 +59,25 @@ std::string BaseName(std::string path)
     return name;
 }
 
-// Opens HKLM\subKey for changing and reads the value; false when either fails.
+// Opens HKLM\subKey with `access` and reads the value; false when either fails.
 bool OpenValue(const char* subKey, const char* valueName, int view64, UniqueRegKey& key, std::vector<char>& data,
-               DWORD& type)
+               DWORD& type, REGSAM access = KEY_READ | KEY_WRITE)
 {
-    return OpenKey(subKey, KEY_READ | KEY_WRITE | RegistryViewBits(view64), key) == ERROR_SUCCESS &&
+    return OpenKey(subKey, access | RegistryViewBits(view64), key) == ERROR_SUCCESS &&
            ReadValue(key.Get(), valueName, data, type);
 }
+
+bool HoldsEntry(const std::vector<std::string>& entries, const char* entry)
+{
+    for (const std::string& name : entries) {
+        if (EqualsNoCase(name.c_str(), entry))
+            return true;
+    }
+    return false;
+}
+
+bool IsList(DWORD type) { return type == REG_MULTI_SZ || type == REG_SZ; }
+bool IsPath(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
 }  // namespace
 
@@ -74,7 +86,7 @@ void RemoveListEntry(const char* subKey, const char* valueName, const char* entr
     UniqueRegKey key;
     std::vector<char> data;
     DWORD type = REG_NONE;
-    if (!OpenValue(subKey, valueName, view64, key, data, type) || (type != REG_MULTI_SZ && type != REG_SZ))
+    if (!OpenValue(subKey, valueName, view64, key, data, type) || !IsList(type))
         return;
 
     const std::vector<std::string> entries = SplitList(data);
@@ -99,10 +111,28 @@ void DeleteValueNamingFile(const char* subKey, const char* valueName, const char
     UniqueRegKey key;
     std::vector<char> data;
     DWORD type = REG_NONE;
-    if (!OpenValue(subKey, valueName, view64, key, data, type) || (type != REG_SZ && type != REG_EXPAND_SZ))
+    if (!OpenValue(subKey, valueName, view64, key, data, type) || !IsPath(type))
         return;
     if (EqualsNoCase(BaseName(data.data()).c_str(), fileName))
         RegDeleteValueA(key.Get(), valueName);
+}
+
+bool ListHoldsEntry(const char* subKey, const char* valueName, const char* entry, int view64)
+{
+    UniqueRegKey key;
+    std::vector<char> data;
+    DWORD type = REG_NONE;
+    return OpenValue(subKey, valueName, view64, key, data, type, KEY_QUERY_VALUE) && IsList(type) &&
+           HoldsEntry(SplitList(data), entry);
+}
+
+bool ValueNamesFile(const char* subKey, const char* valueName, const char* fileName, int view64)
+{
+    UniqueRegKey key;
+    std::vector<char> data;
+    DWORD type = REG_NONE;
+    return OpenValue(subKey, valueName, view64, key, data, type, KEY_QUERY_VALUE) && IsPath(type) &&
+           EqualsNoCase(BaseName(data.data()).c_str(), fileName);
 }
 
 }  // namespace sysops

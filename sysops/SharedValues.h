@@ -13,4 +13,9 @@ void RemoveListEntry(const char* subKey, const char* valueName, const char* entr
 // or with any path (ignoring case); a value naming another file stays.
 void DeleteValueNamingFile(const char* subKey, const char* valueName, const char* fileName, int view64);
 
+// Whether RemoveListEntry would find `entry` in the list value; whether
+// DeleteValueNamingFile would find the value naming `fileName`.
+bool ListHoldsEntry(const char* subKey, const char* valueName, const char* entry, int view64);
+bool ValueNamesFile(const char* subKey, const char* valueName, const char* fileName, int view64);
+
 }  // namespace sysops

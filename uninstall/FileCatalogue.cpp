@@ -1,6 +1,8 @@
 #include "uninstall/FileCatalogue.h"
 
 #include "sysops/Files.h"
+#include "sysops/SystemInfo.h"
+#include "uninstall/Act.h"
 #include "sysops/FsRedirection.h"
 #include "sysops/PathText.h"
 #include "sysops/Registry.h"
@@ -27,28 +29,40 @@ bool Applies(const Run& run, When when, FileBase base)
 
 }  // namespace
 
-bool DeleteFiles(const Run& run, const FileList& list)
+bool DeleteFiles(Run& run, const FileList& list)
 {
     if (!Applies(run, list.when, list.base))
         return false;
     const std::string& dir = BaseDir(run, list.base);
     // The native system directory of 64-bit Windows is out of a 32-bit
     // program's sight unless redirection is off.
-    const sysops::ScopedFsRedirectionOff redirection(list.base == FileBase::NativeSystemDir && run.is64BitWindows);
-    for (const char* name : list.names)
-        sysops::DeleteFileOrTree(dir.c_str(), name);
+    const bool native = list.base == FileBase::NativeSystemDir && run.is64BitWindows;
+    for (const char* name : list.names) {
+        std::string path;
+        if (!sysops::JoinPath(dir, name, path, sysops::kFilePathBufferSize))
+            continue;
+        Act(run, Item::File(path, native), [&dir, name, native] {
+            const sysops::ScopedFsRedirectionOff redirection(native);
+            return sysops::DeleteFileOrTree(dir.c_str(), name) != 0 ? 0ul : sysops::LastError();
+        });
+    }
     return true;
 }
 
-bool DeleteSharedRefs(const Run& run, const RefList& list)
+bool DeleteSharedRefs(Run& run, const RefList& list)
 {
     if (!Applies(run, list.when, list.base))
         return false;
     const std::string& baseDir = BaseDir(run, list.base);
+    const unsigned long view = sysops::ViewBits(run.is64BitWindows, list.view64);
     for (const char* name : list.names) {
         std::string valueName;
-        if (sysops::JoinPath(baseDir, name, valueName))
-            sysops::DeleteRegistryItem(kSharedDllsKey, valueName.c_str(), list.view64);
+        if (!sysops::JoinPath(baseDir, name, valueName))
+            continue;
+        Act(run, Item::Value(kSharedDllsKey, valueName, list.view64, view), [&valueName, &list] {
+            return static_cast<unsigned long>(
+                sysops::DeleteRegistryItem(kSharedDllsKey, valueName.c_str(), list.view64));
+        });
     }
     return true;
 }

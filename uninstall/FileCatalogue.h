@@ -69,10 +69,10 @@ extern const char kFilterDriverFile[];
 
 // Deletes every file of `list` from its base directory. False, touching
 // nothing, when the list does not apply on this machine or its base is unknown.
-bool DeleteFiles(const Run& run, const FileList& list);
+bool DeleteFiles(Run& run, const FileList& list);
 
 // Removes the reference value of every file of `list`. False, touching
 // nothing, when the list does not apply on this machine or its base is unknown.
-bool DeleteSharedRefs(const Run& run, const RefList& list);
+bool DeleteSharedRefs(Run& run, const RefList& list);
 
 }  // namespace uninstall

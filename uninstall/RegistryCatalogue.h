@@ -59,7 +59,10 @@ extern const char kInstallerFoldersKey[];
 extern const char kPackageAPacked[];
 extern const char kPackageBCode[];
 
-// Removes every row of `list` whose condition holds.
-void RemoveRegistryRows(const RegistryList& list, const RowContext& context);
+class Run;
+
+// Removes every row of `list` whose condition holds; a row of the product's
+// whose condition does not hold is recorded as kept.
+void RemoveRegistryRows(Run& run, const RegistryList& list, const RowContext& context);
 
 }  // namespace uninstall

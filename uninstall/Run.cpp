@@ -7,7 +7,8 @@
 
 namespace uninstall {
 
-Run::Run(RunHost& host) : is64BitWindows(sysops::Is64BitWindows() == 1), host_(host)
+Run::Run(RunHost& host, RunRecord& record, Mode mode)
+    : is64BitWindows(sysops::Is64BitWindows() == 1), host_(host), record_(record), mode_(mode)
 {
 }
 

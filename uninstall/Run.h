@@ -4,8 +4,10 @@
 #pragma once
 
 #include "uninstall/Catalogue.h"
+#include "uninstall/Record.h"
 #include "uninstall/RunHost.h"
 
+#include <set>
 #include <string>
 
 namespace uninstall {
@@ -19,10 +21,15 @@ struct RunPaths {
     std::string programFilesDir;
 };
 
+// What the run does with each item: remove it, or only look whether it is
+// there (a preview changes nothing).
+enum class Mode { Remove, Preview };
+
 class Run {
 public:
-    // Asks the system once whether Windows is 64-bit.
-    explicit Run(RunHost& host);
+    // Asks the system once whether Windows is 64-bit. Every item the run acts
+    // on goes into `record`.
+    Run(RunHost& host, RunRecord& record, Mode mode = Mode::Remove);
 
     RunHost& Host() { return host_; }
     bool IsSilent() const { return host_.IsSilent(); }
@@ -45,15 +52,22 @@ public:
     // 32-bit installer: the 32-bit view on 64-bit Windows.
     unsigned long ProductView() const;
 
+    bool IsPreview() const { return mode_ == Mode::Preview; }
+    RunRecord& Record() { return record_; }
+
     RunPaths paths;
     const bool is64BitWindows;
     // Whether the install directory found may be deleted as a tree, code
     // loaded from it and its installer records removed; decided once the
     // locations are known.
     bool installTreeAccepted = false;
+    // What a preview has found and so takes as gone, by identity (Act.h).
+    std::set<std::string> takenAsGone;
 
 private:
     RunHost& host_;
+    RunRecord& record_;
+    Mode mode_;
     int stepCount_ = 1;
 };
 

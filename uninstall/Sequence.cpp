@@ -1,10 +1,12 @@
 #include "uninstall/Sequence.h"
 
+#include "uninstall/Act.h"
 #include "uninstall/InstallDirGuard.h"
 #include "uninstall/Locations.h"
 #include "uninstall/Run.h"
 #include "uninstall/Steps.h"
 #include "sysops/Clock.h"
+#include "sysops/SystemInfo.h"
 
 #include <windows.h>
 
@@ -34,9 +36,42 @@ RunOutcome CutShort(Run& run)
     return RunOutcome::Aborted;
 }
 
+// Marks where a stage of the run begins, with the time since the run began,
+// so that a record shows where the time goes.
+class Stages {
+public:
+    explicit Stages(Run& run) : run_(run), start_(sysops::Milliseconds()) {}
+    void Begin(const char* name)
+    {
+        run_.Record().Note("stage", std::string(name) + " at " + std::to_string(sysops::Milliseconds() - start_) +
+                                        " ms");
+    }
+
+private:
+    Run& run_;
+    unsigned long start_;
+};
+
+// The locations the run found, and what the guard made of the install directory.
+void NoteLocations(Run& run)
+{
+    const RunPaths& paths = run.paths;
+    auto note = [&run](const char* what, const std::string& path) {
+        run.Record().Note("location", std::string(what) + " " + (path.empty() ? std::string("(none)") : path));
+    };
+    note("windows directory", paths.windowsDir);
+    note("system directory", paths.systemDir32);
+    if (run.is64BitWindows)
+        note("native system directory", paths.systemDir64);
+    note("program-files directory", paths.programFilesDir);
+    note("install directory", paths.installDir);
+    if (!paths.installDir.empty() && !run.installTreeAccepted)
+        note("install directory refused by the install-tree guard:", paths.installDir);
+}
+
 void Finish(Run& run)
 {
-    if (!run.IsSilent()) {
+    if (!run.IsSilent() && !run.IsPreview()) {
         run.Step();
         while (run.StepCount() <= kProgressSteps) {
             run.Step();
@@ -44,26 +79,45 @@ void Finish(Run& run)
         }
         run.Host().ShowMessage(kFinalMessage, "Information", MB_ICONINFORMATION);
     }
-    run.Host().Close();
+    if (!run.IsPreview())
+        run.Host().Close();
 }
 
 }  // namespace
 
-RunOutcome RunUninstall(RunHost& host)
+RunOutcome RunUninstall(RunHost& host, RunRecord& record, Mode mode)
 {
-    Run run(host);
+    Run run(host, record, mode);
+    Stages stages(run);
     Start(run);
-    if (!DiscoverLocations(run))
+    stages.Begin("discovery");
+    if (!DiscoverLocations(run)) {
+        record.Note("aborted", "a location the run needs was not found");
         return CutShort(run);
+    }
     run.installTreeAccepted = IsRemovableInstallTree(run.paths.installDir, run.paths);
+    NoteLocations(run);
+    stages.Begin("programs");
     EndProgramsAndUnregister(run);
+    stages.Begin("files");
     RemoveInstallTreeAndCaches(run);
     RemoveSystemFiles(run);
     const std::string menuProductDir = RemoveMenuAndDriver(run);
+    stages.Begin("registry");
     RemoveRegistryEntries(run, menuProductDir);
+    stages.Begin("references");
     RemoveSharedReferences(run);
+    stages.Begin("end");
+    if (!run.IsPreview())
+        CollectResidue(run);
     Finish(run);
     return RunOutcome::Completed;
+}
+
+RunOutcome RunUninstall(RunHost& host)
+{
+    RunRecord record;
+    return RunUninstall(host, record);
 }
 
 }  // namespace uninstall

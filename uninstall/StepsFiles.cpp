@@ -5,6 +5,8 @@
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
 #include "sysops/RegistryValue.h"
+#include "sysops/SystemInfo.h"
+#include "uninstall/Act.h"
 #include "uninstall/FileCatalogue.h"
 #include "uninstall/Locations.h"
 #include "uninstall/RegistryCatalogue.h"
@@ -22,7 +24,7 @@ using sysops::JoinPath;
 // the vendor folder holding them.
 struct VendorFolderRule {
     const char* ending;
-    const char* cut;
+    const char* cut;  // a backslash, then the product folder's name
 };
 constexpr VendorFolderRule kVendorFolderRules[] = {
     {"\\TQM\\Morvane", "\\Morvane"},
@@ -33,56 +35,97 @@ constexpr VendorFolderRule kVendorFolderRules[] = {
 // Windows Installer caches an installed database under this name ending.
 constexpr char kCachedDatabaseEnding[] = ".msi";
 
-// The vendor folder goes too when the install tree was its only content.
-void RemoveEmptyVendorFolder(const std::string& installDir)
+// A removal call's result as the record takes it.
+unsigned long ResultOf(int succeeded)
+{
+    return succeeded != 0 ? 0ul : sysops::LastError();
+}
+
+Removal TreeRemoval(const std::string& path)
+{
+    return [path] { return ResultOf(DeleteFileOrTree(path.c_str(), nullptr)); };
+}
+
+Removal FileRemoval(const std::string& path)
+{
+    return [path] { return ResultOf(sysops::DeleteFileAtPath(path.c_str())); };
+}
+
+// Deletes the tree `folder`; its parent `vendorFolder` goes too when the
+// tree was all it held. Whether it was is asked before the tree goes, so
+// that a preview and a removal decide alike. A vendor folder that holds
+// others' files is the product's to mention only while the tree is in it.
+void RemoveTreeAndVendorFolder(Run& run, const std::string& folder, const std::string& vendorFolder,
+                               const char* productName)
+{
+    const Item tree = Item::Tree(folder);
+    const Item vendor = Item::Folder(vendorFolder);
+    const bool treeIsThere = IsThere(run, tree);
+    const bool vendorFolderIsOurs = FolderHoldsOnly(run, vendorFolder, productName);
+    Act(run, tree, TreeRemoval(folder));
+    if (vendorFolderIsOurs)
+        Act(run, vendor, [vendorFolder] { return ResultOf(sysops::RemoveEmptyDirectory(vendorFolder.c_str())); });
+    else if (treeIsThere)
+        Keep(run, vendor, "other software's files are in it");
+    else
+        run.Record().Add(vendor, Outcome::NotPresent);
+}
+
+const VendorFolderRule* VendorFolderRuleFor(const std::string& installDir)
 {
     for (const VendorFolderRule& rule : kVendorFolderRules) {
-        const std::size_t ending = std::char_traits<char>::length(rule.ending);
-        if (installDir.size() > ending && sysops::EndsWithNoCase(installDir, rule.ending)) {
-            const std::string parent = installDir.substr(0, installDir.size() - std::char_traits<char>::length(rule.cut));
-            sysops::RemoveEmptyDirectory(parent.c_str());
-            return;
-        }
+        if (installDir.size() > std::strlen(rule.ending) && sysops::EndsWithNoCase(installDir, rule.ending))
+            return &rule;
     }
+    return nullptr;
 }
 
 void RemoveInstallTree(Run& run)
 {
-    if (run.installTreeAccepted) {
-        DeleteFileOrTree(run.paths.installDir.c_str(), nullptr);
-        RemoveEmptyVendorFolder(run.paths.installDir);
+    const std::string& installDir = run.paths.installDir;
+    if (!installDir.empty() && !run.installTreeAccepted) {
+        Keep(run, Item::Tree(installDir), "the install-tree guard refused the folder");
+    } else if (const VendorFolderRule* rule = installDir.empty() ? nullptr : VendorFolderRuleFor(installDir)) {
+        const std::string vendorFolder = installDir.substr(0, installDir.size() - std::strlen(rule->cut));
+        RemoveTreeAndVendorFolder(run, installDir, vendorFolder, rule->cut + 1);
+    } else if (!installDir.empty()) {
+        Act(run, Item::Tree(installDir), TreeRemoval(installDir));
     }
     run.Step();
 }
 
 // Deletes "base\relative" as a tree when it holds `marker`.
-void DeleteTreeHolding(const std::string& base, const char* relative, const char* marker)
+void DeleteTreeHolding(Run& run, const std::string& base, const char* relative, const char* marker)
 {
     std::string folder;
-    if (!base.empty() && JoinPath(base, relative, folder) && FileExists(folder.c_str(), marker))
-        DeleteFileOrTree(folder.c_str(), nullptr);
+    if (base.empty() || !JoinPath(base, relative, folder))
+        return;
+    if (FileExists(folder.c_str(), marker))
+        Act(run, Item::Tree(folder), TreeRemoval(folder));
+    else
+        Keep(run, Item::Tree(folder), std::string("no ") + marker + " in it");
 }
 
 // Deletes the tree "base\name" when base holds an entry of that name.
-void DeleteTreeIfPresent(const std::string& base, const char* name)
+void DeleteTreeIfPresent(Run& run, const std::string& base, const char* name)
 {
     std::string folder;
-    if (!base.empty() && FileExists(base.c_str(), name) && JoinPath(base, name, folder))
-        DeleteFileOrTree(folder.c_str(), nullptr);
+    if (!base.empty() && JoinPath(base, name, folder))
+        Act(run, Item::Tree(folder), TreeRemoval(folder));
 }
 
 void RemoveInstallerCaches(Run& run)
 {
-    DeleteTreeHolding(run.paths.programFilesDir, kInstallShieldCachePackageC, kInstallShieldCacheMarker);
+    DeleteTreeHolding(run, run.paths.programFilesDir, kInstallShieldCachePackageC, kInstallShieldCacheMarker);
     run.Step();
-    DeleteTreeHolding(run.paths.programFilesDir, kInstallShieldCachePackageA, kInstallShieldCacheMarker);
+    DeleteTreeHolding(run, run.paths.programFilesDir, kInstallShieldCachePackageA, kInstallShieldCacheMarker);
     run.Step();
 
     std::string installerDir;
     JoinPath(run.paths.windowsDir, kWindowsInstallerFolder, installerDir);
-    DeleteTreeIfPresent(installerDir, kWindowsInstallerCachePackageA);
+    DeleteTreeIfPresent(run, installerDir, kWindowsInstallerCachePackageA);
     run.Step();
-    DeleteTreeIfPresent(installerDir, kWindowsInstallerCachePackageB);  // no step of its own
+    DeleteTreeIfPresent(run, installerDir, kWindowsInstallerCachePackageB);  // no step of its own
 }
 
 // Windows Installer keeps the databases it caches directly in
@@ -105,48 +148,62 @@ bool IsCachedDatabase(const std::string& path, const std::string& windowsDir)
 void RemoveCachedPackage(Run& run)
 {
     std::string package;
-    if (sysops::ReadStringValue(kPackageBInstallProperties, kLocalPackageValue, run.InstallerView(), package) &&
-        IsCachedDatabase(package, run.paths.windowsDir))
-        sysops::DeleteFileAtPath(package.c_str());
+    if (sysops::ReadStringValue(kPackageBInstallProperties, kLocalPackageValue, run.InstallerView(), package)) {
+        if (IsCachedDatabase(package, run.paths.windowsDir))
+            Act(run, Item::File(package), FileRemoval(package));
+        else
+            Keep(run, Item::File(package), "not a database cached in the Windows Installer folder");
+    }
     run.Step();
 }
 
 // The menu folder's "Startup", or else its Hebrew-named twin, loses the shortcut.
-void RemoveStartupShortcut(const std::string& menuDir)
+void RemoveStartupShortcut(Run& run, const std::string& menuDir)
 {
+    std::string first;
     for (const char* startup : {kStartupFolder, kHebrewStartupFolder}) {
         std::string folder;
-        if (JoinPath(menuDir, startup, folder) && FileExists(folder.c_str(), kStartupShortcut)) {
-            DeleteFileOrTree(folder.c_str(), kStartupShortcut);
+        std::string shortcut;
+        if (!JoinPath(menuDir, startup, folder) || !JoinPath(folder, kStartupShortcut, shortcut))
+            continue;
+        if (FileExists(folder.c_str(), kStartupShortcut)) {
+            Act(run, Item::File(shortcut), FileRemoval(shortcut));
             return;
         }
+        if (first.empty())
+            first = shortcut;
     }
+    if (!first.empty())
+        run.Record().Add(Item::File(first), Outcome::NotPresent);
 }
 
 // The product's menu folders, the later one winning; returns the product's
-// folder deleted last.
+// menu folder found last.
 std::string RemoveMenuEntries(Run& run, const std::string& menuDir)
 {
     std::string menuProductDir;
     std::string folder;
-    if (!menuDir.empty() && FileExists(menuDir.c_str(), kMenuProductFolder) &&
-        JoinPath(menuDir, kMenuProductFolder, folder)) {
-        DeleteFileOrTree(folder.c_str(), nullptr);
-        menuProductDir = folder;
+    if (!menuDir.empty() && JoinPath(menuDir, kMenuProductFolder, folder)) {
+        if (FileExists(menuDir.c_str(), kMenuProductFolder))
+            menuProductDir = folder;
+        Act(run, Item::Tree(folder), TreeRemoval(folder));
     }
     run.Step();
 
     std::string vendorFolder;
-    if (!menuDir.empty() && FileExists(menuDir.c_str(), kMenuVendorFolder) &&
-        JoinPath(menuDir, kMenuVendorFolder, vendorFolder) && JoinPath(vendorFolder, kMenuProductFolder, folder)) {
-        DeleteFileOrTree(folder.c_str(), nullptr);
-        sysops::RemoveEmptyDirectory(vendorFolder.c_str());
-        menuProductDir = folder;
+    if (!menuDir.empty() && JoinPath(menuDir, kMenuVendorFolder, vendorFolder) &&
+        JoinPath(vendorFolder, kMenuProductFolder, folder)) {
+        if (FileExists(menuDir.c_str(), kMenuVendorFolder)) {
+            menuProductDir = folder;
+            RemoveTreeAndVendorFolder(run, folder, vendorFolder, kMenuProductFolder);
+        } else {
+            run.Record().Add(Item::Tree(folder), Outcome::NotPresent);
+        }
     }
     run.Step();
 
     if (!menuDir.empty())
-        RemoveStartupShortcut(menuDir);
+        RemoveStartupShortcut(run, menuDir);
     run.Step();
     return menuProductDir;
 }
@@ -160,13 +217,16 @@ void RemoveFilterDriver(Run& run)
     const std::string& systemDir = run.is64BitWindows ? run.paths.systemDir64 : run.paths.systemDir32;
     RowContext context = run.Context();
     std::string driversDir;
-    if (JoinPath(systemDir, kDriversFolder, driversDir)) {
-        const sysops::ScopedFsRedirectionOff redirection(run.is64BitWindows);
-        context.driverFileFound = FileExists(driversDir.c_str(), kFilterDriverFile) == 1;
-        if (context.driverFileFound)
-            DeleteFileOrTree(driversDir.c_str(), kFilterDriverFile);
+    std::string driver;
+    if (JoinPath(systemDir, kDriversFolder, driversDir) && JoinPath(driversDir, kFilterDriverFile, driver)) {
+        const Item item = Item::File(driver, run.is64BitWindows);
+        context.driverFileFound = IsThere(run, item);
+        Act(run, item, [driversDir] {
+            const sysops::ScopedFsRedirectionOff redirection;
+            return ResultOf(DeleteFileOrTree(driversDir.c_str(), kFilterDriverFile));
+        });
     }
-    RemoveRegistryRows(DriverKeys, context);
+    RemoveRegistryRows(run, DriverKeys, context);
 }
 
 }  // namespace
@@ -189,6 +249,7 @@ void RemoveSystemFiles(Run& run)
 std::string RemoveMenuAndDriver(Run& run)
 {
     const std::string menuDir = FindMenuDir(run.paths.windowsDir, sysops::GetOsClass());
+    run.Record().Note("location", "program menu " + (menuDir.empty() ? std::string("(none)") : menuDir));
     run.Step();
     std::string menuProductDir = RemoveMenuEntries(run, menuDir);
     RemoveFilterDriver(run);

@@ -1,5 +1,6 @@
 #include "uninstall/Steps.h"
 
+#include "uninstall/Act.h"
 #include "sysops/Clock.h"
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
@@ -7,6 +8,7 @@
 #include "sysops/Processes.h"
 #include "sysops/Services.h"
 #include "sysops/Spawn.h"
+#include "sysops/SystemInfo.h"
 #include "sysops/SystemLibrary.h"
 
 namespace uninstall {
@@ -30,15 +32,29 @@ bool IsWin9x(int osClass)
     return osClass == sysops::OSCLASS_WIN98 || osClass == sysops::OSCLASS_WINME;
 }
 
+constexpr const char* kProductService = "TQcltsrv";
+
+// Every running copy of the program; a program that was not running is no failure.
+void EndProcess(Run& run, const char* image)
+{
+    Act(run, Item::Process(image), [image] {
+        const int result = sysops::KillProcessByName(image);
+        return result == sysops::KILL_DONE || result == sysops::KILL_NOT_FOUND ? 0ul : sysops::LastError();
+    });
+}
+
 // Before Windows 2000 the product ran as two programs; later as a service.
 void EndProductProcesses(Run& run)
 {
     if (IsWin9xOrNt4(sysops::GetOsClass())) {
-        sysops::KillProcessByName("tqcltsrv.exe");
-        sysops::KillProcessByName("tqdaemon.exe");
+        EndProcess(run, "tqcltsrv.exe");
+        EndProcess(run, "tqdaemon.exe");
     } else {
-        sysops::StopService("TQcltsrv");
-        sysops::RemoveService("TQcltsrv");
+        Act(run, Item::Service(kProductService), [] {
+            sysops::StopService(kProductService);
+            sysops::RemoveService(kProductService);
+            return sysops::LastError();
+        });
     }
     run.Step();
 }
@@ -46,29 +62,49 @@ void EndProductProcesses(Run& run)
 // The middleware's unregistration programs live in the 32-bit system
 // directory; they are started from there by full path, never looked up in
 // the current directory, where anybody could have put a program of that name.
+// One that ran to its end counts as done, whatever it returned.
 void RunOutsideProgram(Run& run, const char* probe, const char* program, const char* arguments)
 {
     const std::string& systemDir = run.paths.systemDir32;
-    if (sysops::FileExists(systemDir.c_str(), probe))
-        sysops::SpawnAndWait(systemDir, program, arguments);
+    std::string path;
+    if (sysops::JoinPath(systemDir, program, path)) {
+        const Item item = Item::OutsideProgram(path, arguments);
+        if (sysops::FileExists(systemDir.c_str(), probe) == 1)
+            Act(run, item, [&] { return sysops::SpawnAndWait(systemDir, program, arguments) == -1 ? sysops::LastError() : 0ul; });
+        else
+            run.Record().Add(item, Outcome::NotPresent);
+    }
     run.Step();
 }
 
 // Code runs with the program's rights only from an install directory the
 // guard accepted: an empty, relative or foreign one (a folder anybody may
 // create) is never loaded from. Its own dependencies come from its folder.
+unsigned long CallExport(const std::string& path, const char* exportName)
+{
+    const sysops::UniqueLibrary component(sysops::LoadLibraryByPath(path.c_str()));
+    if (!component)
+        return sysops::LastError();
+    using UninstallFn = int(WINAPI*)();
+    const auto uninstall = sysops::LookUp<UninstallFn>(component.Get(), exportName);
+    if (uninstall == nullptr)
+        return ERROR_PROC_NOT_FOUND;
+    uninstall();
+    return 0;
+}
+
 void CallIdentityComponent(Run& run)
 {
     std::string path;
-    if (run.installTreeAccepted && sysops::JoinPath(run.paths.installDir, kIdentityComponent, path)) {
-        const sysops::UniqueLibrary component(sysops::LoadLibraryByPath(path.c_str()));
-        if (component) {
-            const char* exportName = IsWin9x(sysops::GetOsClass()) ? kIdentityUninstallNeedReboot : kIdentityUninstall;
-            using UninstallFn = int(WINAPI*)();
-            const auto uninstall = sysops::LookUp<UninstallFn>(component.Get(), exportName);
-            if (uninstall != nullptr)
-                uninstall();
-        }
+    if (!run.paths.installDir.empty() && sysops::JoinPath(run.paths.installDir, kIdentityComponent, path)) {
+        const char* exportName = IsWin9x(sysops::GetOsClass()) ? kIdentityUninstallNeedReboot : kIdentityUninstall;
+        const Item item = Item::IdentityComponent(path, exportName);
+        if (!IsThere(run, Item::File(path)))
+            run.Record().Add(item, Outcome::NotPresent);
+        else if (!run.installTreeAccepted)
+            run.Record().Add(item, Outcome::Kept, "the install directory was refused");
+        else
+            Act(run, item, [&] { return CallExport(path, exportName); });
     }
     run.Step();
 }
@@ -78,14 +114,18 @@ void CallIdentityComponent(Run& run)
 void EndProgramsAndUnregister(Run& run)
 {
     EndProductProcesses(run);
-    sysops::KillProcessByName("scmon.exe");
+    EndProcess(run, "scmon.exe");
     run.Step();
-    sysops::KillProcessByName("certmng.exe");
+    EndProcess(run, "certmng.exe");
     run.Step();
     RunOutsideProgram(run, "APICore.dll", "regsvr32.exe", "-s -u APICore.dll");
     RunOutsideProgram(run, "scmon.exe", "scmon.exe", "-unregserver");
     CallIdentityComponent(run);
-    sysops::Pause(kSettleMs);
+    // A preview set nothing in motion.
+    if (!run.IsPreview()) {
+        run.Record().Note("pause", std::to_string(kSettleMs) + " ms");
+        sysops::Pause(kSettleMs);
+    }
 }
 
 }  // namespace uninstall

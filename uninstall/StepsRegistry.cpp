@@ -1,11 +1,26 @@
 #include "uninstall/Steps.h"
 
 #include "sysops/InstallerCleanup.h"
+#include "sysops/Registry.h"
+#include "uninstall/Act.h"
 #include "uninstall/FileCatalogue.h"
 #include "uninstall/RegistryCatalogue.h"
 
 namespace uninstall {
 namespace {
+
+Item RecordItem(const Run& run, const sysops::InstallerRecord& record)
+{
+    return Item::InstallerRecord(record.keyPath, record.valueName, record.view64,
+                                 sysops::ViewBits(run.is64BitWindows, record.view64));
+}
+
+// Every user's Windows Installer records of package A, found before any goes.
+void RemoveInstallerUserData(Run& run)
+{
+    for (const sysops::InstallerRecord& record : sysops::FindInstallerUserData(kPackageAPacked))
+        Act(run, RecordItem(run, record), [&record] { return sysops::RemoveInstallerRecord(record); });
+}
 
 // The entries name folders by their full path: an install directory the
 // guard refused (such as "C:\") would match every one of them.
@@ -13,9 +28,12 @@ void CleanFolderEntries(Run& run, const std::string& menuProductDir)
 {
     if (run.paths.installDir.empty() || menuProductDir.empty())
         return;
-    if (run.installTreeAccepted)
-        sysops::CleanInstallerFolders(kInstallerFoldersKey, run.InstallerView(), run.paths.installDir.c_str(),
-                                      menuProductDir.c_str(), kPackageBCode);
+    if (run.installTreeAccepted) {
+        for (const sysops::InstallerRecord& record :
+             sysops::FindInstallerFolders(kInstallerFoldersKey, run.InstallerView(), run.paths.installDir.c_str(),
+                                          menuProductDir.c_str(), kPackageBCode))
+            Act(run, RecordItem(run, record), [&record] { return sysops::RemoveInstallerRecord(record); });
+    }
     run.Step();
 }
 
@@ -24,17 +42,17 @@ void CleanFolderEntries(Run& run, const std::string& menuProductDir)
 void RemoveRegistryEntries(Run& run, const std::string& menuProductDir)
 {
     const RowContext context = run.Context();
-    RemoveRegistryRows(VendorKeys, context);
-    RemoveRegistryRows(CardProviderKeys, context);
-    RemoveRegistryRows(CardProviderKeys64, context);
-    RemoveRegistryRows(AppRegistrationKeys, context);
+    RemoveRegistryRows(run, VendorKeys, context);
+    RemoveRegistryRows(run, CardProviderKeys, context);
+    RemoveRegistryRows(run, CardProviderKeys64, context);
+    RemoveRegistryRows(run, AppRegistrationKeys, context);
     run.Step();
-    RemoveRegistryRows(SetupPackageKeys, context);
+    RemoveRegistryRows(run, SetupPackageKeys, context);
     run.Step();
-    RemoveRegistryRows(UpgradeCodeKeys, context);
-    sysops::CleanInstallerUserData(kPackageAPacked);
+    RemoveRegistryRows(run, UpgradeCodeKeys, context);
+    RemoveInstallerUserData(run);
     run.Step();
-    RemoveRegistryRows(InstallerPackageKeys, context);
+    RemoveRegistryRows(run, InstallerPackageKeys, context);
     run.Step();
     CleanFolderEntries(run, menuProductDir);
 }
@@ -49,7 +67,7 @@ void RemoveSharedReferences(Run& run)
     DeleteSharedRefs(run, InstallRefList64);
     if (applied64)
         run.Step();
-    RemoveRegistryRows(MiddlewareKeys, run.Context());
+    RemoveRegistryRows(run, MiddlewareKeys, run.Context());
     run.Step();
     DeleteSharedRefs(run, MiddlewareRefList);
 }

@@ -20,10 +20,11 @@ constexpr char kSystemMissing[] = "Error: Unable to find Windows System Director
 
 // One discovery with a recording host.
 struct Discovery {
-    explicit Discovery(bool silent = false, bool debug = true) : host(silent, debug), run(host) {}
+    explicit Discovery(bool silent = false, bool debug = true) : host(silent, debug), run(host, record) {}
     bool Go() { return uninstall::DiscoverLocations(run); }
 
     RecordingHost host;
+    uninstall::RunRecord record;
     Run run;
 };
 

@@ -1,0 +1,45 @@
+// The run's one way to act on an item of the product. A removal removes it
+// and records what became of it; a preview only looks and records whether it
+// is there. Both walk the same steps in the same order with the same tests,
+// so a preview lists exactly what the removal after it removes or fails to.
+#pragma once
+
+#include "uninstall/Record.h"
+#include "uninstall/Run.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace uninstall {
+
+// Removes one item: 0 when the call that does so reported success, else the
+// Win32 error code it gave.
+using Removal = std::function<unsigned long()>;
+
+// In a preview: records whether `item` is there (and takes what it finds as
+// gone for the looks that follow, as the removal would leave it). In a
+// removal: calls `removal`, then records removed, not present or failed.
+void Act(Run& run, const Item& item, const Removal& removal);
+
+// Records an item of the product the run leaves alone on purpose, and why;
+// one that is not there is recorded as not present.
+void Keep(Run& run, const Item& item, const std::string& why);
+
+// Whether `item` is there as far as this run can tell: what a preview has
+// taken as gone is not.
+bool IsThere(Run& run, const Item& item);
+
+// Whether the folder holds nothing but `name` (or nothing at all) once what
+// this run has taken as gone is left out; false when it is not there.
+bool FolderHoldsOnly(Run& run, const std::string& folder, const char* name);
+
+// Whether HKLM\key holds no values, and no subkeys but those this run has
+// taken as gone; false when it is not there.
+bool KeyHoldsNothingElse(Run& run, const std::string& key, int view64);
+
+// After a removal: every item recorded as removed or failed that is still
+// there goes into the record's residue.
+void CollectResidue(Run& run);
+
+}  // namespace uninstall
