@@ -4,6 +4,7 @@
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
 #include "sysops/Registry.h"
+#include "sysops/RegistryLink.h"
 
 #include <cstring>
 #include <string>
@@ -100,7 +101,7 @@ void FindComponents(const std::string& userPath, ViewScan& scan)
     if (!AppendText(userPath, "\\Components", componentsPath, kComposedPathSize))
         return;
     UniqueRegKey components;
-    if (OpenKey(componentsPath.c_str(), KEY_READ | scan.viewBits, components) != ERROR_SUCCESS)
+    if (OpenKey(componentsPath.c_str(), KEY_READ | scan.viewBits, components, KeyLinks::AsLink) != ERROR_SUCCESS)
         return;
     std::string name;
     std::string componentPath;
@@ -109,7 +110,7 @@ void FindComponents(const std::string& userPath, ViewScan& scan)
         if (!ComposeKeyPath(componentsPath, name.c_str(), componentPath))
             continue;
         UniqueRegKey component;
-        if (OpenKey(componentPath.c_str(), KEY_READ | scan.viewBits, component) != ERROR_SUCCESS)
+        if (OpenKey(componentPath.c_str(), KEY_READ | scan.viewBits, component, KeyLinks::AsLink) != ERROR_SUCCESS)
             continue;
         if (FindPackageValue(component.Get(), scan.packedCode, valueName))
             Remember(scan, componentPath, valueName);
@@ -122,7 +123,7 @@ void FindProduct(const std::string& userPath, ViewScan& scan)
     if (!AppendText(userPath, "\\Products", productsPath, kComposedPathSize))
         return;
     UniqueRegKey products;
-    if (OpenKey(productsPath.c_str(), KEY_READ | scan.viewBits, products) != ERROR_SUCCESS)
+    if (OpenKey(productsPath.c_str(), KEY_READ | scan.viewBits, products, KeyLinks::AsLink) != ERROR_SUCCESS)
         return;
     std::string name;
     std::string productPath;
@@ -137,7 +138,9 @@ void FindProduct(const std::string& userPath, ViewScan& scan)
 }
 
 // Every enumeration is over before anything is deleted, so no index moves
-// under a walk.
+// under a walk. Keys found here are opened as the links they may be, which
+// list nothing and hold no product's value; a user's key that is a link is
+// passed over, as the paths through it would lead elsewhere.
 void FindRecords(ViewScan& scan)
 {
     UniqueRegKey base;
@@ -146,7 +149,8 @@ void FindRecords(ViewScan& scan)
     std::string user;
     std::string userPath;
     for (DWORD index = 0; !scan.Full() && ReadSubkeyName(base.Get(), index, user) == ERROR_SUCCESS; ++index) {
-        if (!ComposeKeyPath(kUserDataKey, user.c_str(), userPath))
+        UniqueRegKey link;
+        if (!ComposeKeyPath(kUserDataKey, user.c_str(), userPath) || OpenIfLink(userPath.c_str(), scan.viewBits, link))
             continue;
         FindComponents(userPath, scan);
         FindProduct(userPath, scan);
@@ -160,12 +164,12 @@ void RemoveRecords(const ViewScan& scan)
     for (auto record = scan.found.rbegin(); record != scan.found.rend(); ++record) {
         const char* keyPath = record->keyPath.c_str();
         if (record->valueName.empty()) {
-            DeleteRegistryItem(keyPath, nullptr, scan.view64);
+            DeleteFoundRegistryKey(keyPath, scan.view64);
             continue;
         }
         DeleteRegistryItem(keyPath, record->valueName.c_str(), scan.view64);
         if (IsRegistryKeyEmpty(keyPath, scan.view64))
-            DeleteRegistryItem(keyPath, nullptr, scan.view64);
+            DeleteFoundRegistryKey(keyPath, scan.view64);
     }
 }
 

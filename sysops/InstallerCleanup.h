@@ -8,7 +8,8 @@ namespace sysops {
 
 // Every user's installer records of the product whose packed product code
 // is `packedCode`: its value in each component key (the key goes only when
-// nothing else is left in it) and its Products key. The 32-bit view is
+// nothing else is left in it) and its Products key. A key found there that
+// is a symbolic link is read and removed as the link only. The 32-bit view is
 // scanned and, on 64-bit Windows, the 64-bit view as well; each record is
 // removed in the view where it was found.
 void CleanInstallerUserData(const char* packedCode);
