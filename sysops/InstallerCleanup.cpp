@@ -186,14 +186,33 @@ bool Contains(const char* text, const char* part)
     return part != nullptr && *part != '\0' && std::strstr(text, part) != nullptr;
 }
 
-bool IsProductFolder(const char* name, const char* installDir, const char* menuDir, const char* productCode)
+// Whether `name` is `folder` or a path below it, compared whole component
+// by component: "C:\Morvane" is not "C:\Morvane2\". A trailing backslash
+// of `folder` does not count; an empty folder matches nothing.
+bool IsFolderOrBelow(const char* name, const char* folder)
 {
-    return Contains(name, installDir) || Contains(name, menuDir) || Contains(name, productCode);
+    if (folder == nullptr)
+        return false;
+    std::size_t length = std::strlen(folder);
+    while (length > 0 && folder[length - 1] == '\\')
+        --length;
+    if (length == 0 || std::strncmp(name, folder, length) != 0)
+        return false;
+    return name[length] == '\0' || name[length] == '\\';
 }
 
-bool HasValue(HKEY key, const char* valueName)
+bool IsProductFolder(const char* name, const char* installDir, const char* menuDir, const char* productCode)
 {
-    return RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return IsFolderOrBelow(name, installDir) || IsFolderOrBelow(name, menuDir) || Contains(name, productCode);
+}
+
+DWORD ValueCount(HKEY key)
+{
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    return count;
 }
 
 }  // namespace
@@ -212,15 +231,14 @@ void CleanInstallerFolders(const char* folderKeyPath, REGSAM view, const char* i
                            const char* productCode)
 {
     UniqueRegKey key;
-    if (OpenKey(folderKeyPath, KEY_READ | view, key) != ERROR_SUCCESS)
+    if (OpenKey(folderKeyPath, KEY_QUERY_VALUE | KEY_SET_VALUE | view, key) != ERROR_SUCCESS)
         return;
     const HKEY folderKey = key.Get();
-    DWORD count = 0;
-    if (RegQueryInfoKeyA(folderKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
-        count = 0;
+    const DWORD count = ValueCount(folderKey);
     // The values behind a deleted one move down by one index, so reading at
-    // index minus the number deleted reads each value exactly once.
+    // index minus the number deleted reads each value exactly once. Only a
+    // deletion that succeeded counts: a value that stays (its name read back
+    // through the ANSI code page with '?' in it, say) still holds its index.
     DWORD deleted = 0;
     std::string name;
     for (DWORD index = 0; index < count; ++index) {
@@ -228,9 +246,7 @@ void CleanInstallerFolders(const char* folderKeyPath, REGSAM view, const char* i
             continue;
         if (!IsProductFolder(name.c_str(), installDir, menuDir, productCode))
             continue;
-        DeleteRegistryItem(folderKeyPath, name.c_str(), 1);
-        // A value that could not be deleted still holds its index.
-        if (!HasValue(folderKey, name.c_str()))
+        if (RegDeleteValueA(folderKey, name.c_str()) == ERROR_SUCCESS)
             ++deleted;
     }
 }

@@ -15,8 +15,9 @@ namespace sysops {
 void CleanInstallerUserData(const char* packedCode);
 
 // Deletes the values of the folder key HKLM\folderKeyPath, opened in the
-// view `view` selects, whose names contain installDir, menuDir or
-// productCode (case-sensitive).
+// view `view` selects, whose names are installDir or menuDir or a path below
+// either (whole components: "C:\Morvane2\" is not below "C:\Morvane"), or
+// contain productCode anywhere. Names compare with letter case.
 void CleanInstallerFolders(const char* folderKeyPath, REGSAM view, const char* installDir, const char* menuDir,
                            const char* productCode);
 
