@@ -20,6 +20,11 @@ constexpr const char* kIdentityUninstallNeedReboot = "SealIdentityUninstallNeedR
 // The identity component waits this long for what it set in motion.
 constexpr unsigned long kSettleMs = 1000;
 
+// An outside program has this long before it is ended and the run goes on:
+// one that hangs (a box on an invisible desktop, say) must not keep the
+// product half removed until a deployment tool ends the run.
+constexpr unsigned long kOutsideProgramBoundMs = 2 * 60 * 1000;
+
 bool IsWin9xOrNt4(int osClass)
 {
     return osClass == sysops::OSCLASS_WIN98 || osClass == sysops::OSCLASS_WINME || osClass == sysops::OSCLASS_NT4;
@@ -50,7 +55,7 @@ void RunOutsideProgram(Run& run, const char* probe, const char* program, const c
 {
     const std::string& systemDir = run.paths.systemDir32;
     if (sysops::FileExists(systemDir.c_str(), probe))
-        sysops::SpawnAndWait(systemDir, program, arguments);
+        sysops::SpawnAndWait(systemDir, program, arguments, kOutsideProgramBoundMs);
     run.Step();
 }
 

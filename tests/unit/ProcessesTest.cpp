@@ -1,5 +1,6 @@
 #include "sysops/Processes.h"
 #include "sysops/Probes.h"
+#include "sysops/Spawn.h"
 
 #include "support/TestSupport.h"
 
@@ -15,6 +16,7 @@
 
 using namespace testing_support;
 using sysops::KillProcessByName;
+using sysops::SpawnAndWait;
 
 namespace {
 
@@ -328,6 +330,63 @@ TEST(KillProcessByName, OnWindows98AnyModuleMatchesWhateverItsCase)
     EXPECT_EQ(kill("certmng.exe"), sysops::KILL_DONE);
     EXPECT_EQ(first.EndedWith(), kKilledStatus);
     EXPECT_TRUE(second.Running());
+}
+
+// A window of the test's thread that answers WM_APP with kAnswer, as the
+// dialog answers what other programs send it.
+constexpr LRESULT kAnswer = 42;
+
+LRESULT CALLBACK AnswerApp(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return message == WM_APP ? kAnswer : DefWindowProcA(window, message, wParam, lParam);
+}
+
+class AnsweringWindow {
+public:
+    AnsweringWindow()
+    {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = AnswerApp;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "MorvTestAnswer";
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowA("MorvTestAnswer", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+    }
+    ~AnsweringWindow() { DestroyWindow(window_); }
+    AnsweringWindow(const AnsweringWindow&) = delete;
+    AnsweringWindow& operator=(const AnsweringWindow&) = delete;
+
+    HWND Get() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+// An outside program gets its bound and no more, and the messages of the
+// waiting thread keep moving: a program that sends one to our window
+// finishes, and a WM_QUIT posted before the wait is still there after it.
+TEST(SpawnAndWait, EndsAProgramThatOutlivesItsBoundAndTakesMessagesMeanwhile)
+{
+    ASSERT_NOBODY_RUNS("neverends.exe");
+    const ScratchDir scratch("spawn");
+    PlaceCopy(scratch / "neverends.exe");
+    constexpr DWORD kBoundMs = 2000;
+    const DWORD started = GetTickCount();
+    EXPECT_EQ(SpawnAndWait(scratch.Path(), "neverends.exe", "600000", kBoundMs), sysops::SPAWN_TIMED_OUT);
+    const DWORD took = GetTickCount() - started;
+    EXPECT_GE(took, kBoundMs);
+    EXPECT_LT(took, kBoundMs + kWaitMs);
+    EXPECT_FALSE(SomeoneRuns("neverends.exe"));
+
+    const AnsweringWindow window;
+    ASSERT_NE(window.Get(), nullptr);
+    const std::string handle = std::to_string(reinterpret_cast<UINT_PTR>(window.Get()));
+    PostQuitMessage(3);
+    EXPECT_EQ(SpawnAndWait(TestBinDir(), "idlewait.exe", ("--send " + handle).c_str(), kWaitMs), kAnswer);
+    MSG quit;
+    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 3u);
 }
 
 }  // namespace
