@@ -20,6 +20,10 @@ constexpr const char* kIdentityUninstallNeedReboot = "SealIdentityUninstallNeedR
 // The identity component waits this long for what it set in motion.
 constexpr unsigned long kSettleMs = 1000;
 
+// The product's service has this long to stop before its process is ended.
+constexpr const char* kServiceName = "TQcltsrv";
+constexpr unsigned long kServiceStopBoundMs = 30 * 1000;
+
 // An outside program has this long before it is ended and the run goes on:
 // one that hangs (a box on an invisible desktop, say) must not keep the
 // product half removed until a deployment tool ends the run.
@@ -42,8 +46,10 @@ void EndProductProcesses(Run& run)
         sysops::KillProcessByName("tqcltsrv.exe");
         sysops::KillProcessByName("tqdaemon.exe");
     } else {
-        sysops::StopService("TQcltsrv");
-        sysops::RemoveService("TQcltsrv");
+        // Its executable lives in the install tree, which can go only once
+        // the service's process has.
+        sysops::StopService(kServiceName, kServiceStopBoundMs);
+        sysops::RemoveService(kServiceName);
     }
     run.Step();
 }
