@@ -1,7 +1,7 @@
 #include "uninstall/Steps.h"
 
-#include "sysops/Clock.h"
 #include "sysops/Handles.h"
+#include "sysops/MessageWait.h"
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
 #include "sysops/Processes.h"
@@ -96,7 +96,8 @@ void EndProgramsAndUnregister(Run& run)
     RunOutsideProgram(run, "APICore.dll", "regsvr32.exe", "-s -u APICore.dll");
     RunOutsideProgram(run, "scmon.exe", "scmon.exe", "-unregserver");
     CallIdentityComponent(run);
-    sysops::Pause(kSettleMs);
+    // What the component set in motion may well send our window a message.
+    sysops::WaitDispatching(nullptr, kSettleMs);
 }
 
 }  // namespace uninstall
