@@ -4,6 +4,7 @@
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
 #include "sysops/Registry.h"
+#include "sysops/RegistryLink.h"
 
 #include <cstring>
 #include <string>
@@ -100,7 +101,7 @@ void FindComponents(const std::string& userPath, ViewScan& scan)
     if (!AppendText(userPath, "\\Components", componentsPath, kComposedPathSize))
         return;
     UniqueRegKey components;
-    if (OpenKey(componentsPath.c_str(), KEY_READ | scan.viewBits, components) != ERROR_SUCCESS)
+    if (OpenKey(componentsPath.c_str(), KEY_READ | scan.viewBits, components, KeyLinks::AsLink) != ERROR_SUCCESS)
         return;
     std::string name;
     std::string componentPath;
@@ -109,7 +110,7 @@ void FindComponents(const std::string& userPath, ViewScan& scan)
         if (!ComposeKeyPath(componentsPath, name.c_str(), componentPath))
             continue;
         UniqueRegKey component;
-        if (OpenKey(componentPath.c_str(), KEY_READ | scan.viewBits, component) != ERROR_SUCCESS)
+        if (OpenKey(componentPath.c_str(), KEY_READ | scan.viewBits, component, KeyLinks::AsLink) != ERROR_SUCCESS)
             continue;
         if (FindPackageValue(component.Get(), scan.packedCode, valueName))
             Remember(scan, componentPath, valueName);
@@ -122,7 +123,7 @@ void FindProduct(const std::string& userPath, ViewScan& scan)
     if (!AppendText(userPath, "\\Products", productsPath, kComposedPathSize))
         return;
     UniqueRegKey products;
-    if (OpenKey(productsPath.c_str(), KEY_READ | scan.viewBits, products) != ERROR_SUCCESS)
+    if (OpenKey(productsPath.c_str(), KEY_READ | scan.viewBits, products, KeyLinks::AsLink) != ERROR_SUCCESS)
         return;
     std::string name;
     std::string productPath;
@@ -137,7 +138,9 @@ void FindProduct(const std::string& userPath, ViewScan& scan)
 }
 
 // Every enumeration is over before anything is deleted, so no index moves
-// under a walk.
+// under a walk. Keys found here are opened as the links they may be, which
+// list nothing and hold no product's value; a user's key that is a link is
+// passed over, as the paths through it would lead elsewhere.
 void FindRecords(ViewScan& scan)
 {
     UniqueRegKey base;
@@ -146,7 +149,8 @@ void FindRecords(ViewScan& scan)
     std::string user;
     std::string userPath;
     for (DWORD index = 0; !scan.Full() && ReadSubkeyName(base.Get(), index, user) == ERROR_SUCCESS; ++index) {
-        if (!ComposeKeyPath(kUserDataKey, user.c_str(), userPath))
+        UniqueRegKey link;
+        if (!ComposeKeyPath(kUserDataKey, user.c_str(), userPath) || OpenIfLink(userPath.c_str(), scan.viewBits, link))
             continue;
         FindComponents(userPath, scan);
         FindProduct(userPath, scan);
@@ -179,9 +183,33 @@ bool Contains(const char* text, const char* part)
     return part != nullptr && *part != '\0' && std::strstr(text, part) != nullptr;
 }
 
+// Whether `name` is `folder` or a path below it, compared whole component
+// by component: "C:\Morvane" is not "C:\Morvane2\". A trailing backslash
+// of `folder` does not count; an empty folder matches nothing.
+bool IsFolderOrBelow(const char* name, const char* folder)
+{
+    if (folder == nullptr)
+        return false;
+    std::size_t length = std::strlen(folder);
+    while (length > 0 && folder[length - 1] == '\\')
+        --length;
+    if (length == 0 || std::strncmp(name, folder, length) != 0)
+        return false;
+    return name[length] == '\0' || name[length] == '\\';
+}
+
 bool IsProductFolder(const char* name, const char* installDir, const char* menuDir, const char* productCode)
 {
-    return Contains(name, installDir) || Contains(name, menuDir) || Contains(name, productCode);
+    return IsFolderOrBelow(name, installDir) || IsFolderOrBelow(name, menuDir) || Contains(name, productCode);
+}
+
+DWORD ValueCount(HKEY key)
+{
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    return count;
 }
 
 }  // namespace
@@ -198,40 +226,40 @@ std::vector<InstallerRecord> FindInstallerUserData(const char* packedCode)
     return records;
 }
 
-// Every value is read before any goes, so no index moves under the walk.
+// Every value is read before any goes, so no index moves under the walk; a
+// name read back through the ANSI code page with '?' in it names no value,
+// and the values after it are still read.
 std::vector<InstallerRecord> FindInstallerFolders(const char* folderKeyPath, REGSAM view, const char* installDir,
                                                   const char* menuDir, const char* productCode)
 {
     std::vector<InstallerRecord> records;
     UniqueRegKey key;
-    if (OpenKey(folderKeyPath, KEY_READ | view, key) != ERROR_SUCCESS)
+    if (OpenKey(folderKeyPath, KEY_QUERY_VALUE | view, key) != ERROR_SUCCESS)
         return records;
-    DWORD count = 0;
-    if (RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
-        return records;
+    const DWORD count = ValueCount(key.Get());
+    const int view64 = view == KEY_WOW64_32KEY ? 0 : 1;
     std::string name;
     for (DWORD index = 0; index < count; ++index) {
-        if (ReadValueName(key.Get(), index, name) != ERROR_SUCCESS)
-            continue;
-        if (IsProductFolder(name.c_str(), installDir, menuDir, productCode))
-            records.push_back(InstallerRecord{folderKeyPath, name, 1, false});
+        if (ReadValueName(key.Get(), index, name) == ERROR_SUCCESS &&
+            IsProductFolder(name.c_str(), installDir, menuDir, productCode))
+            records.push_back(InstallerRecord{folderKeyPath, name, view64, false});
     }
     return records;
 }
 
+// A key found by a scan may be a link: it goes as the link only.
 unsigned long RemoveInstallerRecord(const InstallerRecord& record)
 {
     const char* keyPath = record.keyPath.c_str();
     if (record.valueName.empty())
-        return static_cast<unsigned long>(DeleteRegistryItem(keyPath, nullptr, record.view64));
+        return static_cast<unsigned long>(DeleteFoundRegistryKey(keyPath, record.view64));
     UniqueRegKey key;
     LONG status = OpenKey(keyPath, KEY_SET_VALUE | RegistryViewBits(record.view64), key);
     if (status == ERROR_SUCCESS)
         status = RegDeleteValueA(key.Get(), record.valueName.c_str());
     key.Reset();
     if (record.dropEmptyKey && IsRegistryKeyEmpty(keyPath, record.view64))
-        DeleteRegistryItem(keyPath, nullptr, record.view64);
+        DeleteFoundRegistryKey(keyPath, record.view64);
     return static_cast<unsigned long>(status);
 }
 

@@ -2,6 +2,7 @@
 
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
+#include "sysops/ProcessEndings.h"
 #include "sysops/SystemLibrary.h"
 
 #include <tlhelp32.h>
@@ -17,9 +18,6 @@ namespace {
 constexpr std::size_t kMaxNameLength = 260;
 // A module's base name is read into this many bytes, terminator included.
 constexpr DWORD kModuleNameSize = 260;
-// What a process whose name cannot be read (system processes, access
-// denied) is compared under.
-constexpr char kUnknownName[] = "Unknown";
 
 // The first listing holds 250 identifiers; it grows for longer lists.
 constexpr std::size_t kFirstIdCount = 250;
@@ -59,15 +57,6 @@ bool CopyTargetName(const char* imageName, ImageName& target)
     target[length] = '\0';
     UpperCaseAscii(target);
     return true;
-}
-
-// The call does not wait for the process to end.
-int TerminateById(DWORD processId)
-{
-    UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
-    if (!process)
-        return KILL_OPEN_FAILED;
-    return TerminateProcess(process.Get(), 0) ? KILL_DONE : KILL_TERMINATE_FAILED;
 }
 
 // ---- NT family: the process-status library ----
@@ -119,20 +108,22 @@ bool ListProcessIds(EnumProcessesFn enumProcesses, std::vector<DWORD>& ids)
     }
 }
 
-// The base name of the process's executable, "Unknown" when it cannot be read.
-void ReadExecutableName(const PsapiCalls& calls, DWORD processId, char (&name)[kModuleNameSize])
+// Whether the executable of `process` is named `target` (upper case). A
+// process whose name cannot be read (system processes) is nobody's copy.
+bool IsExecutableNamed(const PsapiCalls& calls, HANDLE process, const char* target)
 {
-    std::strcpy(name, kUnknownName);
-    UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-    if (!process)
-        return;
     // The first module listed is the executable itself.
     HMODULE executable = nullptr;
     DWORD needed = 0;
-    if (calls.enumProcessModules(process.Get(), &executable, sizeof executable, &needed))
-        calls.getModuleBaseName(process.Get(), executable, name, kModuleNameSize);
+    if (!calls.enumProcessModules(process, &executable, sizeof executable, &needed))
+        return false;
+    char name[kModuleNameSize] = {};
+    if (calls.getModuleBaseName(process, executable, name, kModuleNameSize) == 0)
+        return false;
     // Older Windows leave a cut name unterminated.
     name[kModuleNameSize - 1] = '\0';
+    UpperCaseAscii(name);
+    return std::strcmp(name, target) == 0;
 }
 
 unsigned CountOnNt(const char* target)
@@ -143,10 +134,8 @@ unsigned CountOnNt(const char* target)
         return 0;
     unsigned count = 0;
     for (const DWORD id : ids) {
-        char name[kModuleNameSize];
-        ReadExecutableName(calls, id, name);
-        UpperCaseAscii(name);
-        count += std::strcmp(name, target) == 0 ? 1 : 0;
+        const UniqueKernelHandle process(OpenProcess(kNameRights, FALSE, id));
+        count += process && IsExecutableNamed(calls, process.Get(), target) ? 1 : 0;
     }
     return count;
 }
@@ -160,14 +149,11 @@ int KillOnNt(const char* target)
     std::vector<DWORD> ids;
     if (!ListProcessIds(calls.enumProcesses, ids))
         return KILL_LIST_FAILED;
-    for (const DWORD id : ids) {
-        char name[kModuleNameSize];
-        ReadExecutableName(calls, id, name);
-        UpperCaseAscii(name);
-        if (std::strcmp(name, target) == 0)
-            return TerminateById(id);
-    }
-    return KILL_NOT_FOUND;
+    const auto matches = [&calls, target](HANDLE process) { return IsExecutableNamed(calls, process, target); };
+    Endings endings;
+    for (const DWORD id : ids)
+        EndIfMatches(id, matches, endings);
+    return endings.Finish();
 }
 
 // ---- 9x family: the Toolhelp functions ----
@@ -205,15 +191,14 @@ int BindToolhelp(ToolhelpCalls& calls)
     return KILL_DONE;
 }
 
-// Whether any module of the process bears the target name exactly as the
-// system reports it (the 9x family reports upper case); KILL_SNAPSHOT_FAILED
-// when its modules cannot be listed.
-int FindModule(const ToolhelpCalls& calls, DWORD processId, const char* target, bool& found)
+// Whether any module of the process bears the target name. A process whose
+// modules cannot be listed (it exited after the process list was taken) is
+// passed over.
+bool HasModuleNamed(const ToolhelpCalls& calls, DWORD processId, const char* target)
 {
-    found = false;
     UniqueSnapshot modules(calls.createSnapshot(TH32CS_SNAPMODULE, processId));
     if (!modules)
-        return KILL_SNAPSHOT_FAILED;
+        return false;
     MODULEENTRY32 module;
     module.dwSize = sizeof module;
     for (BOOL more = calls.module32First(modules.Get(), &module); more;
@@ -221,37 +206,11 @@ int FindModule(const ToolhelpCalls& calls, DWORD processId, const char* target, 
         // Windows 98 reports module names in upper case, but a module loaded
         // under a long name may keep its own spelling: file names are
         // compared without regard to case.
-        if (EqualsNoCase(module.szModule, target)) {
-            found = true;
-            break;
-        }
+        if (EqualsNoCase(module.szModule, target))
+            return true;
         module.dwSize = sizeof module;
     }
-    return KILL_DONE;
-}
-
-// The first process with a module of the target name, or a result code.
-int FindProcessByModule(const ToolhelpCalls& calls, const char* target, DWORD& processId)
-{
-    UniqueSnapshot processes(calls.createSnapshot(TH32CS_SNAPPROCESS, 0));
-    if (!processes)
-        return KILL_SNAPSHOT_FAILED;
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    if (!calls.process32First(processes.Get(), &entry))
-        return KILL_NOT_FOUND;
-    do {
-        bool found = false;
-        const int status = FindModule(calls, entry.th32ProcessID, target, found);
-        if (status != KILL_DONE)
-            return status;
-        if (found) {
-            processId = entry.th32ProcessID;
-            return KILL_DONE;
-        }
-        entry.dwSize = sizeof entry;
-    } while (calls.process32Next(processes.Get(), &entry));
-    return KILL_NOT_FOUND;
+    return false;
 }
 
 unsigned CountOn9x(const char* target)
@@ -267,25 +226,35 @@ unsigned CountOn9x(const char* target)
     entry.dwSize = sizeof entry;
     for (BOOL more = calls.process32First(processes.Get(), &entry); more;
          more = calls.process32Next(processes.Get(), &entry)) {
-        bool found = false;
-        if (FindModule(calls, entry.th32ProcessID, target, found) == KILL_DONE && found)
-            ++count;
+        count += HasModuleNamed(calls, entry.th32ProcessID, target) ? 1 : 0;
         entry.dwSize = sizeof entry;
     }
     return count;
 }
 
+// The 9x family names modules through snapshots taken by process id only.
+// The copy is opened before its modules are listed, so the id still names
+// the process that handle holds when its modules are read.
 int KillOn9x(const char* target)
 {
     ToolhelpCalls calls;
     const int bound = BindToolhelp(calls);
     if (bound != KILL_DONE)
         return bound;
-    DWORD processId = 0;
-    const int found = FindProcessByModule(calls, target, processId);
-    if (found != KILL_DONE)
-        return found;
-    return TerminateById(processId);
+    UniqueSnapshot processes(calls.createSnapshot(TH32CS_SNAPPROCESS, 0));
+    if (!processes)
+        return KILL_SNAPSHOT_FAILED;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    if (!calls.process32First(processes.Get(), &entry))
+        return KILL_NOT_FOUND;
+    Endings endings;
+    do {
+        const DWORD id = entry.th32ProcessID;
+        EndIfMatches(id, [&calls, id, target](HANDLE) { return HasModuleNamed(calls, id, target); }, endings);
+        entry.dwSize = sizeof entry;
+    } while (calls.process32Next(processes.Get(), &entry));
+    return endings.Finish();
 }
 
 }  // namespace

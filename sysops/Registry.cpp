@@ -3,6 +3,7 @@
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
+#include "sysops/RegistryLink.h"
 #include "sysops/SystemLibrary.h"
 
 #include <string>
@@ -36,13 +37,13 @@ LONG DeleteKeyItself(const std::string& subKey, REGSAM view, bool is64BitWindows
 // The first subkey of subKey, read afresh. The key is opened for writing as
 // well where that is allowed; when no subkey is left, `writable` then keeps
 // that open for the key's own deletion, which would otherwise open it again.
-LONG FirstSubkey(const std::string& subKey, REGSAM view, std::string& name, UniqueRegKey& writable)
+LONG FirstSubkey(const std::string& subKey, REGSAM view, KeyLinks links, std::string& name, UniqueRegKey& writable)
 {
     UniqueRegKey key;
-    LONG status = OpenKey(subKey.c_str(), KEY_READ | KEY_WRITE | view, key);
+    LONG status = OpenKey(subKey.c_str(), KEY_READ | KEY_WRITE | view, key, links);
     const bool canWrite = status == ERROR_SUCCESS;
     if (!canWrite)
-        status = OpenKey(subKey.c_str(), KEY_READ | view, key);
+        status = OpenKey(subKey.c_str(), KEY_READ | view, key, links);
     if (status != ERROR_SUCCESS)
         return status;
     char buffer[kPathBufferSize];
@@ -55,7 +56,9 @@ LONG FirstSubkey(const std::string& subKey, REGSAM view, std::string& name, Uniq
     return status;
 }
 
-LONG DeleteKeyTree(const std::string& subKey, REGSAM view, bool is64BitWindows)
+LONG DeleteInnerKey(const std::string& subKey, REGSAM view, bool is64BitWindows);
+
+LONG DeleteKeyTree(const std::string& subKey, REGSAM view, bool is64BitWindows, KeyLinks links)
 {
     LONG status;
     UniqueRegKey writable;
@@ -64,7 +67,7 @@ LONG DeleteKeyTree(const std::string& subKey, REGSAM view, bool is64BitWindows)
         // next one; the key is reopened so that no handle is held while a
         // child is deleted.
         std::string name;
-        status = FirstSubkey(subKey, view, name, writable);
+        status = FirstSubkey(subKey, view, links, name, writable);
         if (status != ERROR_SUCCESS)
             break;
         std::string child;
@@ -73,16 +76,26 @@ LONG DeleteKeyTree(const std::string& subKey, REGSAM view, bool is64BitWindows)
             status = ERROR_FILENAME_EXCED_RANGE;
             break;
         }
-        status = DeleteKeyTree(child, view, is64BitWindows);
+        status = DeleteInnerKey(child, view, is64BitWindows);
         if (status != ERROR_SUCCESS)
             break;
     }
     if (status != ERROR_NO_MORE_ITEMS)
         return status;
     // The key is deleted only where it may be written; it stays open meanwhile.
-    if (!writable && OpenKey(subKey.c_str(), KEY_WRITE | view, writable) != ERROR_SUCCESS)
+    if (!writable && OpenKey(subKey.c_str(), KEY_WRITE | view, writable, links) != ERROR_SUCCESS)
         return ERROR_NO_MORE_ITEMS;
     return DeleteKeyItself(subKey, view, is64BitWindows);
+}
+
+// A key met inside a tree: a link there may point into anybody's keys, so
+// it goes as the link, and only what is really below the tree is entered.
+LONG DeleteInnerKey(const std::string& subKey, REGSAM view, bool is64BitWindows)
+{
+    UniqueRegKey link;
+    if (OpenIfLink(subKey.c_str(), view, link))
+        return DeleteLinkItself(link.Get());
+    return DeleteKeyTree(subKey, view, is64BitWindows, KeyLinks::AsLink);
 }
 
 }  // namespace
@@ -92,9 +105,10 @@ REGSAM RegistryViewBits(int view64)
     return ViewBits(Is64BitWindows() == 1, view64);
 }
 
-LONG OpenKey(const char* subKey, REGSAM access, UniqueRegKey& key)
+LONG OpenKey(const char* subKey, REGSAM access, UniqueRegKey& key, KeyLinks links)
 {
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, access, key.Put());
+    const DWORD options = links == KeyLinks::AsLink && RegistryLinksExist() ? REG_OPTION_OPEN_LINK : 0;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, options, access, key.Put());
 }
 
 LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64)
@@ -102,12 +116,18 @@ LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64)
     const REGSAM view = RegistryViewBits(view64);
     const bool is64BitWindows = view != 0;
     if (valueName == nullptr)
-        return DeleteKeyTree(subKey, view, is64BitWindows);
+        return DeleteKeyTree(subKey, view, is64BitWindows, KeyLinks::Follow);
 
     UniqueRegKey key;
     if (OpenKey(subKey, KEY_WRITE | view, key) == ERROR_SUCCESS)
         RegDeleteValueA(key.Get(), valueName);
     return ERROR_SUCCESS;
+}
+
+LONG DeleteFoundRegistryKey(const char* subKey, int view64)
+{
+    const REGSAM view = RegistryViewBits(view64);
+    return DeleteInnerKey(subKey, view, view != 0);
 }
 
 int IsRegistryKeyEmpty(const char* subKey, int view64)

@@ -19,16 +19,32 @@ constexpr REGSAM ViewBits(bool is64BitWindows, int view64)
 // The same for the running Windows, asked anew at each call.
 REGSAM RegistryViewBits(int view64);
 
+// How the last key of a path is opened when it is a symbolic link. A path
+// the program names is reached through links, as Windows' own
+// (CurrentControlSet) must be; a key the program came upon inside a tree or
+// a listing is taken as it is, since a link there may lead anywhere.
+enum class KeyLinks {
+    Follow,
+    AsLink,
+};
+
 // Opens HKLM\subKey with `access` (view bits included); the Win32 code.
 // On failure `key` holds nothing.
-LONG OpenKey(const char* subKey, REGSAM access, UniqueRegKey& key);
+LONG OpenKey(const char* subKey, REGSAM access, UniqueRegKey& key, KeyLinks links = KeyLinks::Follow);
 
 // With a value name: deletes that value of HKLM\subKey and returns 0, also
 // when the key or the value is missing. Without (null): deletes subKey and
 // its whole subtree, deepest keys first, and returns a Win32 code: 0 when the
 // key is gone, otherwise the code of the step that stopped (2 for a missing
-// key; the first failing child stops the whole deletion).
+// key; the first failing child stops the whole deletion). subKey itself is
+// opened through links; a symbolic link below it is deleted as the link,
+// and what it points to is never entered.
 LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64);
+
+// The same deletion of a whole key for one the program found by listing
+// rather than by name: when subKey itself is a symbolic link, only the link
+// goes.
+LONG DeleteFoundRegistryKey(const char* subKey, int view64);
 
 // 1 when HKLM\subKey opens and holds no subkeys and no values, else 0.
 int IsRegistryKeyEmpty(const char* subKey, int view64);

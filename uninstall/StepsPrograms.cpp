@@ -1,8 +1,8 @@
 #include "uninstall/Steps.h"
 
 #include "uninstall/Act.h"
-#include "sysops/Clock.h"
 #include "sysops/Handles.h"
+#include "sysops/MessageWait.h"
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
 #include "sysops/Processes.h"
@@ -22,6 +22,15 @@ constexpr const char* kIdentityUninstallNeedReboot = "SealIdentityUninstallNeedR
 // The identity component waits this long for what it set in motion.
 constexpr unsigned long kSettleMs = 1000;
 
+// The product's service has this long to stop before its process is ended.
+constexpr const char* kServiceName = "TQcltsrv";
+constexpr unsigned long kServiceStopBoundMs = 30 * 1000;
+
+// An outside program has this long before it is ended and the run goes on:
+// one that hangs (a box on an invisible desktop, say) must not keep the
+// product half removed until a deployment tool ends the run.
+constexpr unsigned long kOutsideProgramBoundMs = 2 * 60 * 1000;
+
 bool IsWin9xOrNt4(int osClass)
 {
     return osClass == sysops::OSCLASS_WIN98 || osClass == sysops::OSCLASS_WINME || osClass == sysops::OSCLASS_NT4;
@@ -32,15 +41,24 @@ bool IsWin9x(int osClass)
     return osClass == sysops::OSCLASS_WIN98 || osClass == sysops::OSCLASS_WINME;
 }
 
-constexpr const char* kProductService = "TQcltsrv";
+// What a search that ended copies of a program says, as a Win32 code; a
+// program that was not running is no failure.
+unsigned long EndingResult(int result)
+{
+    switch (result) {
+    case sysops::KILL_DONE:
+    case sysops::KILL_NOT_FOUND: return 0;
+    case sysops::KILL_OPEN_FAILED:
+    case sysops::KILL_TERMINATE_FAILED: return ERROR_ACCESS_DENIED;
+    case sysops::KILL_STILL_RUNNING: return ERROR_TIMEOUT;
+    default: return sysops::LastError();
+    }
+}
 
-// Every running copy of the program; a program that was not running is no failure.
+// Every running copy of the program.
 void EndProcess(Run& run, const char* image)
 {
-    Act(run, Item::Process(image), [image] {
-        const int result = sysops::KillProcessByName(image);
-        return result == sysops::KILL_DONE || result == sysops::KILL_NOT_FOUND ? 0ul : sysops::LastError();
-    });
+    Act(run, Item::Process(image), [image] { return EndingResult(sysops::KillProcessByName(image)); });
 }
 
 // Before Windows 2000 the product ran as two programs; later as a service.
@@ -50,19 +68,29 @@ void EndProductProcesses(Run& run)
         EndProcess(run, "tqcltsrv.exe");
         EndProcess(run, "tqdaemon.exe");
     } else {
-        Act(run, Item::Service(kProductService), [] {
-            sysops::StopService(kProductService);
-            sysops::RemoveService(kProductService);
+        // Its executable lives in the install tree, which can go only once
+        // the service's process has.
+        Act(run, Item::Service(kServiceName), [] {
+            sysops::StopService(kServiceName, kServiceStopBoundMs);
+            sysops::RemoveService(kServiceName);
             return sysops::LastError();
         });
     }
     run.Step();
 }
 
+// An outside program that ran to its end counts as done, whatever it
+// returned; one that could not start, or had to be ended, failed.
+unsigned long ProgramResult(int result)
+{
+    if (result == sysops::SPAWN_FAILED)
+        return sysops::LastError();
+    return result == sysops::SPAWN_TIMED_OUT ? static_cast<unsigned long>(ERROR_TIMEOUT) : 0ul;
+}
+
 // The middleware's unregistration programs live in the 32-bit system
 // directory; they are started from there by full path, never looked up in
 // the current directory, where anybody could have put a program of that name.
-// One that ran to its end counts as done, whatever it returned.
 void RunOutsideProgram(Run& run, const char* probe, const char* program, const char* arguments)
 {
     const std::string& systemDir = run.paths.systemDir32;
@@ -70,7 +98,7 @@ void RunOutsideProgram(Run& run, const char* probe, const char* program, const c
     if (sysops::JoinPath(systemDir, program, path)) {
         const Item item = Item::OutsideProgram(path, arguments);
         if (sysops::FileExists(systemDir.c_str(), probe) == 1)
-            Act(run, item, [&] { return sysops::SpawnAndWait(systemDir, program, arguments) == -1 ? sysops::LastError() : 0ul; });
+            Act(run, item, [&] { return ProgramResult(sysops::SpawnAndWait(systemDir, program, arguments, kOutsideProgramBoundMs)); });
         else
             run.Record().Add(item, Outcome::NotPresent);
     }
@@ -121,10 +149,11 @@ void EndProgramsAndUnregister(Run& run)
     RunOutsideProgram(run, "APICore.dll", "regsvr32.exe", "-s -u APICore.dll");
     RunOutsideProgram(run, "scmon.exe", "scmon.exe", "-unregserver");
     CallIdentityComponent(run);
-    // A preview set nothing in motion.
+    // A preview set nothing in motion. What the component did may well send
+    // our window a message.
     if (!run.IsPreview()) {
         run.Record().Note("pause", std::to_string(kSettleMs) + " ms");
-        sysops::Pause(kSettleMs);
+        sysops::WaitDispatching(nullptr, kSettleMs);
     }
 }
 

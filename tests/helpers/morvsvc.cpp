@@ -1,6 +1,6 @@
 // A Win32 service of our own for the service tests. It appends every control
 // it receives to a log file, so that a test can tell exactly what reached it.
-//   morvsvc LOGPATH [STOPDELAYMS]     (the service's command line)
+//   morvsvc LOGPATH [STOPDELAYMS [HOLDPATH]]     (the service's command line)
 // The start argument (StartServiceA) "hold-start-pending" keeps it start
 // pending, accepting stop; without it, it runs and accepts stop, pause and
 // continue. Control 128 (kHoldStopPending) moves it to stop pending for
@@ -9,6 +9,8 @@
 // report is neither start pending nor running.)
 // A stop control moves it to stop pending at once and to stopped
 // STOPDELAYMS later, so that a caller that waited for the stop would show.
+// HOLDPATH is a file the process keeps open, not to be deleted, until it
+// exits, as a service holds its own files.
 // Log lines: "start <argument>", "control <code>", "stopped".
 #include <windows.h>
 
@@ -104,6 +106,10 @@ int main(int argc, char** argv)
         return 2;
     g_logPath = argv[1];
     g_stopDelayMs = argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 0;
+    // Closed by the system when the process ends, not before.
+    if (argc > 3 && CreateFileA(argv[3], GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr) == INVALID_HANDLE_VALUE)
+        return 3;
     g_stopRequested = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     // An own-process service: the dispatcher ignores the name.
     char name[] = "";

@@ -301,11 +301,14 @@ TEST(InstallerFolders, DeletesEntriesOfTheProductOnly)
     // In the order the registry lists them, so that neighbours are neighbours.
     const std::vector<std::pair<std::string, bool>> entries = {
         {"C:\\morvtest\\a\\keep\\", false},
+        // Siblings whose names begin like the product's folders.
+        {"C:\\morvtest\\b\\Morvane2\\", false},
         {"C:\\morvtest\\b\\Morvane\\", true},
         {"C:\\morvtest\\b\\Morvane\\bin\\", true},
         {"C:\\morvtest\\b\\Morvane\\bin\\x86\\", true},
         {"C:\\morvtest\\c\\{2D7C94E1-A0B6-4F38-8E15-6C4B9F0A2D73}\\", true},
         {"C:\\morvtest\\d\\keep\\", false},
+        {"C:\\morvtest\\m\\TQV\\Morvane Reader\\", false},
         {"C:\\morvtest\\m\\TQV\\Morvane\\", true},
         {"C:\\morvtest\\n\\{2d7c94e1-a0b6-4f38-8e15-6c4b9f0a2d73}\\", false},
         {"C:\\morvtest\\z\\keep\\", false},
@@ -328,6 +331,19 @@ TEST(InstallerFolders, DeletesEntriesOfTheProductOnly)
     CleanFolders(installDir, menuDir, view);
     EXPECT_TRUE(RegValueExists(kFolders, "C:\\MORVTEST\\B\\MORVANE\\", view));
     EXPECT_EQ(FolderEntries(view).size(), kept.size() + 1);
+
+    // A name the ANSI code page cannot hold (Tibetan) reads back with '?' and
+    // cannot be deleted by that name; the entries after it are still looked at.
+    HKEY folders = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFolders, 0, KEY_SET_VALUE | view, &folders), ERROR_SUCCESS);
+    RegSetValueExW(folders, L"C:\\morvtest\\b\\Morvane\\\x0F00\\", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
+                   sizeof(wchar_t));
+    RegCloseKey(folders);
+    RegSetString(kFolders, "C:\\morvtest\\m\\TQV\\Morvane\\", "", view);
+    CleanFolders(installDir, menuDir, view);
+    EXPECT_FALSE(RegValueExists(kFolders, "C:\\morvtest\\m\\TQV\\Morvane\\", view));
+    for (const std::string& name : kept)
+        EXPECT_TRUE(RegValueExists(kFolders, name.c_str(), view)) << name;
 }
 
 }  // namespace

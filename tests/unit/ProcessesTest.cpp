@@ -1,5 +1,6 @@
 #include "sysops/Processes.h"
 #include "sysops/Probes.h"
+#include "sysops/Spawn.h"
 
 #include "support/TestSupport.h"
 
@@ -15,6 +16,7 @@
 
 using namespace testing_support;
 using sysops::KillProcessByName;
+using sysops::SpawnAndWait;
 
 namespace {
 
@@ -151,14 +153,6 @@ std::vector<PROCESSENTRY32> WalkedProcesses()
     return walked;
 }
 
-std::vector<DWORD> WalkedIds()
-{
-    std::vector<DWORD> ids;
-    for (const PROCESSENTRY32& entry : WalkedProcesses())
-        ids.push_back(entry.th32ProcessID);
-    return ids;
-}
-
 // The uninstaller's names are used for the copies; a process of such a name
 // that the test did not start would be at risk, so its presence stops the test.
 bool SomeoneRuns(const char* exeName)
@@ -171,7 +165,9 @@ bool SomeoneRuns(const char* exeName)
 #define ASSERT_NOBODY_RUNS(name) \
     ASSERT_FALSE(SomeoneRuns(name)) << "a process named " << (name) << " that this test did not start is running"
 
-TEST(KillProcessByName, EndsTheFirstListedCopyThenTheOther)
+// With several users logged on, each runs a copy of its own: one call ends
+// them all, and returns once they have gone.
+TEST(KillProcessByName, EndsEveryCopyInOneCallAndWaitsForThem)
 {
     ASSERT_NOBODY_RUNS("scmon.exe");
     const ScratchDir scratch("procs");
@@ -186,19 +182,12 @@ TEST(KillProcessByName, EndsTheFirstListedCopyThenTheOther)
     }
     const auto one = StartCopy(target);
     const auto two = StartCopy(target);
-    const std::vector<DWORD> ids = ListedIds();
-    ASSERT_LT(Position(ids, one->Id()), ids.size());
-    ASSERT_LT(Position(ids, two->Id()), ids.size());
-    const bool oneFirst = Position(ids, one->Id()) < Position(ids, two->Id());
-    const Started& first = oneFirst ? *one : *two;
-    const Started& second = oneFirst ? *two : *one;
 
     EXPECT_EQ(KillProcessByName("scmon.exe"), sysops::KILL_DONE);
-    EXPECT_EQ(first.EndedWith(), kKilledStatus);
-    EXPECT_TRUE(second.Running());
-
-    EXPECT_EQ(KillProcessByName("scmon.exe"), sysops::KILL_DONE);
-    EXPECT_EQ(second.EndedWith(), kKilledStatus);
+    EXPECT_FALSE(one->Running());
+    EXPECT_FALSE(two->Running());
+    EXPECT_EQ(one->EndedWith(), kKilledStatus);
+    EXPECT_EQ(two->EndedWith(), kKilledStatus);
 
     EXPECT_EQ(KillProcessByName("scmon.exe"), sysops::KILL_NOT_FOUND);
     for (const auto& bystander : bystanders)
@@ -225,7 +214,6 @@ TEST(KillProcessByName, OnNtTheExecutableMatchesInAnyCase)
     const auto hostCopy = StartCopy(host, "--load " + library);
     ASSERT_TRUE(hostCopy->Loaded("TQDAEMON.EXE"));
 
-    EXPECT_EQ(KillProcessByName("scmon.exe"), sysops::KILL_DONE);
     EXPECT_EQ(KillProcessByName("scmon.exe"), sysops::KILL_DONE);
     EXPECT_EQ(upperCopy->EndedWith(), kKilledStatus);
     EXPECT_EQ(mixedCopy->EndedWith(), kKilledStatus);
@@ -302,8 +290,6 @@ TEST(KillProcessByName, OnWindows98AnyModuleMatchesWhateverItsCase)
     const auto hostCopy = StartCopy(host, "--load " + library);
     ASSERT_TRUE(hostCopy->Loaded("TQDAEMON.EXE"));
     ASSERT_TRUE(HasModule(lowerCopy->Id(), "scmon.exe")) << "Wine no longer reports the name as loaded";
-    const std::vector<DWORD> ids = WalkedIds();
-    ASSERT_LT(Position(ids, lowerCopy->Id()), Position(ids, upperCopy->Id()));
 
     // The version is read by the process that calls, so a child calls.
     auto kill = [](const char* name) {
@@ -314,20 +300,74 @@ TEST(KillProcessByName, OnWindows98AnyModuleMatchesWhateverItsCase)
     EXPECT_EQ(kill("tqdaemon.exe"), sysops::KILL_DONE);
     EXPECT_EQ(hostCopy->EndedWith(), kKilledStatus);
 
-    // Whatever the case reported, the first listed goes first.
-    EXPECT_EQ(kill("scmon.exe"), sysops::KILL_DONE);
-    EXPECT_EQ(lowerCopy->EndedWith(), kKilledStatus);
-    EXPECT_TRUE(upperCopy->Running());
+    // Whatever the case reported, every copy goes at once.
     EXPECT_EQ(kill("Scmon.Exe"), sysops::KILL_DONE);
+    EXPECT_FALSE(lowerCopy->Running());
+    EXPECT_FALSE(upperCopy->Running());
+    EXPECT_EQ(lowerCopy->EndedWith(), kKilledStatus);
     EXPECT_EQ(upperCopy->EndedWith(), kKilledStatus);
     EXPECT_EQ(kill("scmon.exe"), sysops::KILL_NOT_FOUND);
 
-    const bool oneFirst = Position(ids, certmngOne->Id()) < Position(ids, certmngTwo->Id());
-    const Started& first = oneFirst ? *certmngOne : *certmngTwo;
-    const Started& second = oneFirst ? *certmngTwo : *certmngOne;
     EXPECT_EQ(kill("certmng.exe"), sysops::KILL_DONE);
-    EXPECT_EQ(first.EndedWith(), kKilledStatus);
-    EXPECT_TRUE(second.Running());
+    EXPECT_EQ(certmngOne->EndedWith(), kKilledStatus);
+    EXPECT_EQ(certmngTwo->EndedWith(), kKilledStatus);
+}
+
+// A window of the test's thread that answers WM_APP with kAnswer, as the
+// dialog answers what other programs send it.
+constexpr LRESULT kAnswer = 42;
+
+LRESULT CALLBACK AnswerApp(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return message == WM_APP ? kAnswer : DefWindowProcA(window, message, wParam, lParam);
+}
+
+class AnsweringWindow {
+public:
+    AnsweringWindow()
+    {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = AnswerApp;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "MorvTestAnswer";
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowA("MorvTestAnswer", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+    }
+    ~AnsweringWindow() { DestroyWindow(window_); }
+    AnsweringWindow(const AnsweringWindow&) = delete;
+    AnsweringWindow& operator=(const AnsweringWindow&) = delete;
+
+    HWND Get() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+// An outside program gets its bound and no more, and the messages of the
+// waiting thread keep moving: a program that sends one to our window
+// finishes, and a WM_QUIT posted before the wait is still there after it.
+TEST(SpawnAndWait, EndsAProgramThatOutlivesItsBoundAndTakesMessagesMeanwhile)
+{
+    ASSERT_NOBODY_RUNS("neverends.exe");
+    const ScratchDir scratch("spawn");
+    PlaceCopy(scratch / "neverends.exe");
+    constexpr DWORD kBoundMs = 2000;
+    const DWORD started = GetTickCount();
+    EXPECT_EQ(SpawnAndWait(scratch.Path(), "neverends.exe", "600000", kBoundMs), sysops::SPAWN_TIMED_OUT);
+    const DWORD took = GetTickCount() - started;
+    EXPECT_GE(took, kBoundMs);
+    EXPECT_LT(took, kBoundMs + kWaitMs);
+    EXPECT_FALSE(SomeoneRuns("neverends.exe"));
+
+    const AnsweringWindow window;
+    ASSERT_NE(window.Get(), nullptr);
+    const std::string handle = std::to_string(reinterpret_cast<UINT_PTR>(window.Get()));
+    PostQuitMessage(3);
+    EXPECT_EQ(SpawnAndWait(TestBinDir(), "idlewait.exe", ("--send " + handle).c_str(), kWaitMs), kAnswer);
+    MSG quit;
+    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 3u);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 
 using namespace testing_support;
+using sysops::DeleteFoundRegistryKey;
 using sysops::DeleteRegistryItem;
 using sysops::IsRegistryKeyEmpty;
 
@@ -256,6 +257,79 @@ TEST(DeleteRegistryItem, ChildPathTooLongForItsBufferStopsTheDeletion)
     EXPECT_EQ(RegGetString(parent, "Keep", OwnView()), "kept");
     EXPECT_EQ(RegGetString(key + "\\Sibling", "Keep", OwnView()), "kept");
     RegCloseKey(parentKey);
+}
+
+// A symbolic link at HKLM\key (in `view`) to HKLM\target, as a program
+// with the rights to do so may plant one; deleted as the link when the
+// object goes if it is still there. Volatile, so that nothing of a broken
+// test outlives the Wine machine's next start.
+class ScopedRegLink {
+public:
+    ScopedRegLink(const std::string& key, const std::string& target, REGSAM view) : key_(key), view_(view)
+    {
+        HKEY link = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS | view, nullptr, &link, nullptr) != ERROR_SUCCESS)
+            return;
+        // The target by its full name in the registry's own namespace, where
+        // the 32-bit view of 64-bit Windows is a folder of its own.
+        const std::string software = "Software\\";
+        const std::string real = view == kView32 && target.rfind(software, 0) == 0
+                                     ? software + "Wow6432Node\\" + target.substr(software.size())
+                                     : target;
+        const std::string full = "\\Registry\\Machine\\" + real;
+        const std::wstring wide(full.begin(), full.end());
+        made_ = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(wide.data()),
+                               static_cast<DWORD>(wide.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+        RegCloseKey(link);
+    }
+    ~ScopedRegLink()
+    {
+        using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
+        const auto deleteKey = reinterpret_cast<NtDeleteKeyFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+        HKEY link = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), REG_OPTION_OPEN_LINK, DELETE | view_, &link) !=
+            ERROR_SUCCESS)
+            return;
+        deleteKey(link);
+        RegCloseKey(link);
+    }
+    ScopedRegLink(const ScopedRegLink&) = delete;
+    ScopedRegLink& operator=(const ScopedRegLink&) = delete;
+
+    bool Made() const { return made_; }
+
+private:
+    std::string key_;
+    REGSAM view_;
+    bool made_ = false;
+};
+
+// A link inside a tree that is deleted whole may lead into anybody's keys:
+// the link goes, what it points to stays. A key found by listing goes as
+// the link too when it is one.
+TEST(DeleteRegistryItem, ALinkInsideTheTreeGoesAndItsTargetStays)
+{
+    const std::string key = kTestRoot + "\\Linked";
+    const std::string target = kTestRoot + "\\LinkTarget";
+    const ScopedRegKey cleanKey(key, OwnView());
+    const ScopedRegKey cleanTarget(target, OwnView());
+    RegSetString(target, "Keep", "kept", OwnView());
+    RegSetString(target + "\\Deep", "Keep", "kept", OwnView());
+    RegSetString(key + "\\Own", "Value", "data", OwnView());
+    const ScopedRegLink inside(key + "\\Link", target, OwnView());
+    const ScopedRegLink found(kTestRoot + "\\FoundLink", target, OwnView());
+    ASSERT_TRUE(inside.Made() && found.Made());
+    ASSERT_EQ(RegGetString(key + "\\Link\\Deep", "Keep", OwnView()), "kept") << "the link leads nowhere";
+
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_SUCCESS);
+    EXPECT_FALSE(RegKeyExists(key, OwnView()));
+    EXPECT_EQ(DeleteFoundRegistryKey((kTestRoot + "\\FoundLink").c_str(), 0), ERROR_SUCCESS);
+    EXPECT_FALSE(RegKeyExists(kTestRoot + "\\FoundLink", OwnView()));
+
+    EXPECT_EQ(RegGetString(target, "Keep", OwnView()), "kept");
+    EXPECT_EQ(RegGetString(target + "\\Deep", "Keep", OwnView()), "kept");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "sysops/Services.h"
 
+#include "sysops/Files.h"
 #include "sysops/Handles.h"
 
 #include "support/TestSupport.h"
@@ -31,8 +32,13 @@ constexpr char kNoService[] = "MorvTestSvcMissing";
 
 constexpr DWORD kStateTimeoutMs = 15000;
 // How long a stopping test service stays in STOP_PENDING: long enough that
-// a caller that waited for the stop cannot hide it.
+// a caller that did not wait for the stop cannot hide it.
 constexpr DWORD kStopDelayMs = 3000;
+// What the tests give a service to stop: well above kStopDelayMs, far below
+// the uninstaller's own bound.
+constexpr DWORD kStopBoundMs = 10000;
+// ...and a service that never stops, before its process is ended.
+constexpr DWORD kHungBoundMs = 2000;
 
 constexpr char kStopLine[] = "control 1";
 // The test service's own control that keeps it stop pending.
@@ -161,12 +167,17 @@ std::vector<std::string> ReadLines(const std::string& path)
 // (own process, demand start) and removed again when the object goes.
 class TestService {
 public:
-    TestService(const char* name, const ScratchDir& scratch)
+    // `program` is the test service's program (the built one by default);
+    // `holdPath` a file its process keeps open.
+    TestService(const char* name, const ScratchDir& scratch, const std::string& program = "",
+                const std::string& holdPath = "")
         : name_(name), log_(scratch / (std::string(name) + ".log"))
     {
         RemoveLeftover(name_);
-        const std::string command = "\"" + TestBinDir() + "\\morvsvc.exe\" \"" + log_ + "\" " +
-                                    std::to_string(kStopDelayMs);
+        const std::string path = program.empty() ? TestBinDir() + "\\morvsvc.exe" : program;
+        std::string command = "\"" + path + "\" \"" + log_ + "\" " + std::to_string(kStopDelayMs);
+        if (!holdPath.empty())
+            command += " \"" + holdPath + "\"";
         const UniqueServiceHandle manager = OpenManager();
         const UniqueServiceHandle service(CreateServiceA(manager.Get(), name_, name_, SERVICE_ALL_ACCESS,
                                                    SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
@@ -215,7 +226,7 @@ private:
     std::string log_;
 };
 
-TEST(StopService, SendsOneStopToARunningServiceAndReturnsAtOnce)
+TEST(StopService, SendsOneStopToARunningServiceAndReturnsOnceStopped)
 {
     ASSERT_ONE_SERVICE_MANAGER();
     const ScratchDir scratch("svc");
@@ -225,20 +236,22 @@ TEST(StopService, SendsOneStopToARunningServiceAndReturnsAtOnce)
     bystander.Start();
 
     const DWORD started = GetTickCount();
-    EXPECT_NE(StopService(target.Name()), 0);
+    EXPECT_EQ(StopService(target.Name(), kStopBoundMs), sysops::STOP_STOPPED);
     const DWORD took = GetTickCount() - started;
-    // The service takes kStopDelayMs to stop; the call must not wait for it.
-    EXPECT_EQ(target.State(), static_cast<DWORD>(SERVICE_STOP_PENDING));
-    EXPECT_LT(took, kStopDelayMs);
+    // The service takes kStopDelayMs to stop; the call waits for it, and for
+    // its process to go.
+    EXPECT_EQ(target.State(), static_cast<DWORD>(SERVICE_STOPPED));
+    EXPECT_GE(took, kStopDelayMs - 500);
+    EXPECT_LT(took, kStopBoundMs);
 
-    EXPECT_TRUE(WaitForState(target.Name(), SERVICE_STOPPED));
     EXPECT_EQ(target.StopControls(), 1) << ::testing::PrintToString(target.Log());
+    EXPECT_EQ(target.Log().back(), "stopped");
     EXPECT_TRUE(IsKnown(target.Name()));  // stopping is not removing
     EXPECT_EQ(bystander.State(), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(bystander.Log(), std::vector<std::string>{"start "});
 }
 
-TEST(StopService, LeavesAServiceThatIsNotRunningAlone)
+TEST(StopService, StopsEveryStateThatTakesAStopAndEndsAServiceThatHangs)
 {
     ASSERT_ONE_SERVICE_MANAGER();
     const ScratchDir scratch("svc");
@@ -248,27 +261,32 @@ TEST(StopService, LeavesAServiceThatIsNotRunningAlone)
     paused.Start();
     paused.Control(SERVICE_CONTROL_PAUSE, SERVICE_PAUSED);
     // The manager passes a stop on to a paused service or a starting one
-    // that accepts it, so these two show whether one was sent.
+    // that accepts it.
     starting.Start(SERVICE_START_PENDING, "hold-start-pending");
-    // No manager passes any control to a stopping service; this one only
-    // shows that nothing else (a wait, a removal) happens.
-    stopping.Start();
-    stopping.Control(kHoldStopPending, SERVICE_STOP_PENDING);
-
-    for (const TestService* service : {&paused, &starting, &stopping}) {
+    for (const TestService* service : {&paused, &starting}) {
         SCOPED_TRACE(service->Name());
-        const DWORD before = service->State();
-        const std::vector<std::string> logBefore = service->Log();
-        EXPECT_NE(StopService(service->Name()), 0);
-        Sleep(200);  // time for a stray control to arrive
-        EXPECT_EQ(service->State(), before);
-        EXPECT_EQ(service->Log(), logBefore);
-        EXPECT_EQ(service->StopControls(), 0);
+        EXPECT_EQ(StopService(service->Name(), kStopBoundMs), sysops::STOP_STOPPED);
+        EXPECT_EQ(service->State(), static_cast<DWORD>(SERVICE_STOPPED));
+        EXPECT_EQ(service->StopControls(), 1) << ::testing::PrintToString(service->Log());
     }
 
-    // Nor one that was never started.
+    // No manager passes any control to a stopping service; this one stays
+    // stopping until its process is ended, once the bound is over.
+    stopping.Start();
+    stopping.Control(kHoldStopPending, SERVICE_STOP_PENDING);
+    const UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, QueryStatus(stopping.Name()).dwProcessId));
+    ASSERT_TRUE(process);
+    const DWORD started = GetTickCount();
+    EXPECT_EQ(StopService(stopping.Name(), kHungBoundMs), sysops::STOP_PROCESS_ENDED);
+    EXPECT_GE(GetTickCount() - started, kHungBoundMs);
+    // Wine's manager marks only a running service stopped when its process
+    // dies, so the process itself tells.
+    EXPECT_EQ(WaitForSingleObject(process.Get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(stopping.StopControls(), 0);
+
+    // One that was never started is left as it is.
     TestService stopped(kServiceD, scratch);
-    EXPECT_NE(StopService(stopped.Name()), 0);
+    EXPECT_EQ(StopService(stopped.Name(), kStopBoundMs), sysops::STOP_STOPPED);
     EXPECT_EQ(stopped.State(), static_cast<DWORD>(SERVICE_STOPPED));
     EXPECT_TRUE(stopped.Log().empty());
 }
@@ -299,8 +317,8 @@ TEST(Services, AServiceThatIsNotInstalledChangesNothing)
     const std::map<std::string, DWORD> before = AllServices();
     ASSERT_FALSE(before.empty());
 
-    // Both still close the manager they opened, and say so.
-    EXPECT_NE(StopService(kNoService), 0);
+    EXPECT_EQ(StopService(kNoService, kStopBoundMs), sysops::STOP_NO_SERVICE);
+    // Removing still closes the manager it opened, and says so.
     EXPECT_NE(RemoveService(kNoService), 0);
 
     EXPECT_EQ(AllServices(), before);
@@ -327,18 +345,26 @@ TEST(RemoveService, DeletesTheRegistration)
     EXPECT_TRUE(IsKnown(bystander.Name()));
 }
 
-// What the uninstaller does on Windows 2000 and later: stop, then remove at
-// once, without waiting in between. The service goes when it has stopped.
+// What the uninstaller does on Windows 2000 and later: stop, then remove.
+// The service's program lives in the install tree and holds a file there
+// until its process ends; the tree can go once both calls are back.
 TEST(RemoveService, StopThenRemoveEndsARunningService)
 {
     ASSERT_ONE_SERVICE_MANAGER();
     const ScratchDir scratch("svc");
-    TestService service(kServiceA, scratch);
+    const std::string installDir = scratch / "Morvane";
+    const std::string program = installDir + "\\bin\\morvsvc.exe";
+    MakeDirs(installDir + "\\bin");
+    MakeDirs(installDir + "\\data");
+    ASSERT_TRUE(CopyFileA((TestBinDir() + "\\morvsvc.exe").c_str(), program.c_str(), FALSE));
+    TestService service(kServiceA, scratch, program, installDir + "\\data\\held.dat");
     service.Start();
 
-    EXPECT_NE(StopService(service.Name()), 0);
+    EXPECT_EQ(StopService(service.Name(), kStopBoundMs), sysops::STOP_STOPPED);
     EXPECT_NE(RemoveService(service.Name()), 0);
 
+    EXPECT_NE(sysops::DeleteFileOrTree(installDir.c_str(), nullptr), 0);
+    EXPECT_FALSE(PathExists(installDir));
     EXPECT_TRUE(WaitForState(service.Name(), 0)) << "still known, in state " << service.State();
     EXPECT_EQ(service.StopControls(), 1) << ::testing::PrintToString(service.Log());
     const std::vector<std::string> log = service.Log();
