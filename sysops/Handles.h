@@ -74,6 +74,13 @@ struct SnapshotTraits {
     static BOOL NothingToClose() { return TRUE; }
 };
 
+// Files and folders opened with CreateFile fail with INVALID_HANDLE_VALUE, not null.
+struct FileTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static BOOL Close(HANDLE h) { return CloseHandle(h); }
+    static BOOL NothingToClose() { return TRUE; }
+};
+
 // Process, thread and most kernel handles fail with null.
 struct KernelTraits {
     static HANDLE Invalid() { return nullptr; }
@@ -96,6 +103,7 @@ struct ServiceTraits {
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using UniqueFindHandle = UniqueHandle<HANDLE, FindTraits>;
 using UniqueSnapshot = UniqueHandle<HANDLE, SnapshotTraits>;
+using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
 using UniqueLibrary = UniqueHandle<HMODULE, LibraryTraits>;
 using UniqueServiceHandle = UniqueHandle<SC_HANDLE, ServiceTraits>;
