@@ -1,5 +1,6 @@
 #include "sysops/WideFileCalls.h"
 
+#include "sysops/PathIdentity.h"
 #include "sysops/SystemLibrary.h"
 
 namespace sysops {
@@ -25,13 +26,6 @@ bool LookUpWideFileCalls(WideFileCalls& calls)
            LookUpInto(calls.getFileAttributes, "GetFileAttributesW") &&
            LookUpInto(calls.setFileAttributes, "SetFileAttributesW") && LookUpInto(calls.deleteFile, "DeleteFileW") &&
            LookUpInto(calls.removeDirectory, "RemoveDirectoryW");
-}
-
-bool IsNtFamily()
-{
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof info;
-    return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
 }  // namespace sysops

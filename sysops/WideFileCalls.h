@@ -19,7 +19,4 @@ struct WideFileCalls {
 // Fills `calls` on the NT family; false on 9x or when any of them is missing.
 bool LookUpWideFileCalls(WideFileCalls& calls);
 
-// Whether this is Windows NT, 2000 or later rather than 95, 98 or Me.
-bool IsNtFamily();
-
 }  // namespace sysops

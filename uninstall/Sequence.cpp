@@ -55,7 +55,7 @@ RunOutcome RunUninstall(RunHost& host)
     Start(run);
     if (!DiscoverLocations(run))
         return CutShort(run);
-    run.installTreeAccepted = IsRemovableInstallTree(run.paths.installDir, run.paths);
+    run.installTreeAccepted = IsRemovableInstallTree(run.paths.installDir, run.paths, run.is64BitWindows);
     EndProgramsAndUnregister(run);
     RemoveInstallTreeAndCaches(run);
     RemoveSystemFiles(run);
