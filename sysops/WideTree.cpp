@@ -57,12 +57,13 @@ private:
 };
 
 // Opened on the folder itself, never through a link, and without delete
-// sharing: while held it can be neither renamed nor replaced by a link.
+// sharing: while held it can be neither renamed nor replaced by a link. An
+// open for attributes alone takes no part in sharing, hence listing access.
 UniqueFile WideWalk::Hold(const std::wstring& dir) const
 {
-    return UniqueFile(calls_.createFile(dir.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                        nullptr));
+    return UniqueFile(calls_.createFile(dir.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
 int WideWalk::DeleteTree(const std::wstring& dir)
