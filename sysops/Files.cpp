@@ -2,6 +2,7 @@
 
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
+#include "sysops/WideTree.h"
 
 #include <windows.h>
 
@@ -37,11 +38,19 @@ int RemoveLink(const std::string& path, DWORD attributes)
 
 int DeleteTree(const std::string& dir);
 
+// An ANSI search gives '?' for a letter the code page lacks, and a best-fit
+// '\\' or '/' for some that look alike: such a name would compose a path
+// to something else, a wildcard, or a path outside the tree.
+bool NamesSomethingElse(const char* name)
+{
+    return std::strpbrk(name, "\\/:*?") != nullptr;
+}
+
 // One entry of a directory search, by what the search said it is.
 int DeleteEntry(const std::string& dir, const WIN32_FIND_DATAA& entry)
 {
     std::string path;
-    if (!JoinPath(dir, entry.cFileName, path, kFilePathBufferSize))
+    if (NamesSomethingElse(entry.cFileName) || !JoinPath(dir, entry.cFileName, path, kFilePathBufferSize))
         return 0;  // never a shorter path in its place
     if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
         return RemoveLink(path, entry.dwFileAttributes);
@@ -72,6 +81,16 @@ int DeleteTree(const std::string& dir)
     return RemoveDirectoryA(dir.c_str()) ? 1 : 0;
 }
 
+// The walk where only the ANSI calls work (9x). A root that is a link goes
+// as a link, as every link below it does.
+int DeleteTreeAnsi(const std::string& root)
+{
+    const DWORD attributes = GetFileAttributesA(root.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return RemoveLink(root, attributes);
+    return DeleteTree(root);
+}
+
 }  // namespace
 
 int DeleteFileAtPath(const char* path)
@@ -89,8 +108,10 @@ int DeleteFileOrTree(const char* dir, const char* name)
     // An empty directory would make "\*.*", the root of the current drive.
     if (dir == nullptr || *dir == '\0')
         return 0;
-    if (name == nullptr)
-        return DeleteTree(dir);
+    if (name == nullptr) {
+        WideFileCalls wide;
+        return LookUpWideFileCalls(wide) ? DeleteTreeWide(wide, dir) : DeleteTreeAnsi(dir);
+    }
     std::string path;
     if (!JoinPath(dir, name, path, kFilePathBufferSize))
         return 0;

@@ -7,9 +7,13 @@ namespace sysops {
 // non-zero on success. Without (null): deletes everything below dir, then
 // dir itself; 0 as soon as anything cannot be deleted (what came before it
 // stays deleted, the rest stays) or when dir cannot be searched. A link
-// (junction or symbolic link) inside the tree is removed as a link: what it
-// points to is never entered. A path too long for the 1024-byte buffer it is
-// composed in is not touched.
+// (junction or symbolic link), dir itself or anything inside the tree, is
+// removed as a link: what it points to is never entered. On the NT family
+// names are read and deleted exactly as stored, and each folder being worked
+// in is held open so that it cannot be swapped for a link meanwhile; on 9x
+// the walk stops at a name the code page cannot hold. A path too long for
+// the 1024-byte (on NT, 1024-character) buffer it is composed in is not
+// touched.
 int DeleteFileOrTree(const char* dir, const char* name);
 
 // Clears the attributes of the file `path` and deletes it; non-zero on success.

@@ -67,7 +67,8 @@ struct FindTraits {
     static BOOL NothingToClose() { return TRUE; }
 };
 
-// Files and Toolhelp snapshots fail with INVALID_HANDLE_VALUE, not null.
+// Files, folders opened with CreateFile and Toolhelp snapshots fail with
+// INVALID_HANDLE_VALUE, not null.
 struct FileTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static BOOL Close(HANDLE h) { return CloseHandle(h); }

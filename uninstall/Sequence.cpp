@@ -95,7 +95,7 @@ RunOutcome RunUninstall(RunHost& host, RunRecord& record, Mode mode)
         record.Note("aborted", "a location the run needs was not found");
         return CutShort(run);
     }
-    run.installTreeAccepted = IsRemovableInstallTree(run.paths.installDir, run.paths);
+    run.installTreeAccepted = IsRemovableInstallTree(run.paths.installDir, run.paths, run.is64BitWindows);
     NoteLocations(run);
     stages.Begin("programs");
     EndProgramsAndUnregister(run);

@@ -187,4 +187,33 @@ TEST(EndToEnd, InteractiveDebugRun)
     EXPECT_EQ(Wrong(machine.Inspect()), std::vector<std::string>());
 }
 
+// "MorvDir" holding the program-files folder's real 8.3 name, which reads
+// like any folder of the product's own: the run must see the folder behind
+// it and leave everybody else's things in it.
+TEST(EndToEnd, ShortNameOfProgramFilesIsNoInstallTree)
+{
+    const Scenario scenario = IsWow64() ? kScenarios[0] : kScenarios[2];
+    const PlantedMachine machine(scenario);
+    ASSERT_TRUE(machine.Planted());
+    ASSERT_TRUE(machine.Failures().empty()) << machine.Failures().front();
+    const std::string programFiles = Env("PROGRAMFILES");
+    char shortName[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameA(programFiles.c_str(), shortName, sizeof shortName);
+    ASSERT_TRUE(length > 0 && length < sizeof shortName);
+    if (programFiles == shortName)
+        GTEST_SKIP() << programFiles << " has no short name here";
+    RegSetString("Software\\TQM\\CardBridge\\Main", "MorvDir", shortName, kView32);
+
+    ProgramUnderTest program(ProgramPath(), "/s");
+    EXPECT_EQ(program.WaitForExit(120000), kRebootRequired);
+
+    std::vector<std::string> lost;
+    for (const sample::ItemState& item : machine.Inspect()) {
+        if (item.group == sample::Group::Others && !item.present)
+            lost.push_back(std::string(item.kind) + " " + item.where);
+    }
+    EXPECT_EQ(lost, std::vector<std::string>()) << "MorvDir " << shortName;
+    EXPECT_TRUE(PathExists(programFiles + "\\Common Files"));
+}
+
 }  // namespace

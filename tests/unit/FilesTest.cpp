@@ -351,4 +351,95 @@ TEST(DeleteFileOrTree, LinkInsideTheTreeGoesAsALinkAndItsTargetStays)
                      << notMade << notRemoved;
 }
 
+// The run removes trees whose roots anybody may have replaced: the install
+// tree, menu folders, installer caches.
+TEST(DeleteFileOrTree, RootThatIsALinkGoesAsALinkAndItsTargetStays)
+{
+    std::string notMade;
+    std::string notRemoved;
+    int tried = 0;
+    for (LinkKind kind : {LinkKind::DirectorySymlink, LinkKind::FileSymlink, LinkKind::Junction,
+                          LinkKind::UnixDirectoryLink, LinkKind::UnixFileLink}) {
+        SCOPED_TRACE(Describe(kind));
+        const ScratchDir scratch("files-root-link");
+        const std::string parent = scratch / "tree";
+        const std::string outside = scratch / "outside";
+        const std::string link = parent + "\\link";
+        MakeDirs(parent);
+        WriteWithAttributes(outside + "\\keep.txt", FILE_ATTRIBUTE_READONLY);
+        WriteFile(outside + "\\inner\\deep.txt");
+        std::string why;
+        if (!MakeLink(kind, parent, outside, why)) {
+            notMade += std::string("\n  ") + Describe(kind) + ": " + why;
+            continue;
+        }
+        ++tried;
+
+        const int result = DeleteFileOrTree(link.c_str(), nullptr);
+
+        EXPECT_TRUE(PathExists(outside + "\\keep.txt"));
+        EXPECT_TRUE(PathExists(outside + "\\inner\\deep.txt"));
+        if (!PathExists(link)) {
+            EXPECT_NE(result, 0);
+        } else if (kind == LinkKind::UnixDirectoryLink && IsWine()) {
+            EXPECT_EQ(result, 0);
+            notRemoved += std::string("\n  ") + Describe(kind) +
+                          ": RemoveDirectoryW cannot remove it under Wine (the target looks not empty)";
+            RunUnix(parent, "-f link", "rm");
+            EXPECT_TRUE(WaitForPath(link, false));
+        } else {
+            ADD_FAILURE() << "the link was not removed";
+        }
+    }
+    if (tried == 0)
+        GTEST_SKIP() << "no link could be made here:" << notMade;
+    if (!notMade.empty() || !notRemoved.empty())
+        GTEST_SKIP() << "targets stayed untouched for every link made (" << tried << "); not checked here:"
+                     << notMade << notRemoved;
+}
+
+// ---- names an ANSI search cannot give back --------------------------------
+
+std::wstring Wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());  // the scratch paths are ASCII
+}
+
+void WriteWideFile(const std::wstring& path)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+}
+
+TEST(DeleteFileOrTree, NamesAreDeletedAsStoredWhateverTheCodePage)
+{
+    const struct {
+        const wchar_t* name;
+        const char* why;
+    } cases[] = {
+        // A full-width backslash, which a best-fit conversion makes "..\\victim".
+        {L"..\xFF3Cvictim", "a full-width backslash"},
+        // Letters outside any Western code page, which an ANSI search gives as '?'.
+        {L"\x4E2D\x6587", "letters outside the code page"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        const ScratchDir scratch("files-names");
+        const std::string root = scratch / "tree";
+        WriteFile(scratch / "victim\\keep.txt");
+        WriteFile(root + "\\plain.txt");
+        const std::wstring folder = Wide(root) + L"\\" + c.name;
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        WriteWideFile(folder + L"\\" + c.name + L".txt");
+
+        EXPECT_NE(DeleteFileOrTree(root.c_str(), nullptr), 0);
+        EXPECT_FALSE(PathExists(root));
+        EXPECT_TRUE(PathExists(scratch / "victim\\keep.txt"));
+        // The scratch folder's own clean-up cannot reach these names either.
+        DeleteFileW((folder + L"\\" + c.name + L".txt").c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "support/RecordingHost.h"
 #include "support/TestSupport.h"
+#include "uninstall/FileCatalogue.h"
 #include "uninstall/Locations.h"
 
 #include <gtest/gtest.h>
@@ -114,6 +115,10 @@ TEST(Sequence, InstallTreeAndItsEmptyVendorFolder)
 TEST(Sequence, HostileInstallDirectoryDeletesNoTree)
 {
     const ScopedRegKey key("Software\\TQM", kView32);
+    // Package B's records, where a LocalPackage value may name any file at all.
+    const std::string packageProperties = uninstall::kPackageBInstallProperties;
+    const REGSAM installerView = IsWow64() ? kView64 : 0;
+    const ScopedRegKey package(packageProperties.substr(0, packageProperties.rfind('\\')), installerView);
     const ScratchDir scratch("hostile");
     const std::string programFiles = Env("PROGRAMFILES");
     const std::string canary = programFiles + "\\MorvCanary\\keep.txt";
@@ -124,6 +129,7 @@ TEST(Sequence, HostileInstallDirectoryDeletesNoTree)
                                        profile.substr(0, profile.find_last_of('\\'))}) {
         SCOPED_TRACE(hostile);
         RegSetString(uninstall::kInstallDirKey, "MorvDir", hostile, kView32);
+        RegSetString(packageProperties, "LocalPackage", scratch / "keep.txt", installerView);
         RecordingHost host(true, false);
         EXPECT_EQ(uninstall::RunUninstall(host), uninstall::RunOutcome::Completed);
         EXPECT_TRUE(PathExists(canary));

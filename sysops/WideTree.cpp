@@ -1,0 +1,155 @@
+#include "sysops/WideTree.h"
+
+#include "sysops/Handles.h"
+#include "sysops/PathText.h"
+
+#include <string>
+
+namespace sysops {
+namespace {
+
+// The same bound as the ANSI walk's buffer, counted in characters.
+constexpr std::size_t kWidePathChars = kFilePathBufferSize;
+
+bool IsSelfOrParent(const wchar_t* name)
+{
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+// out = dir + "\" + name; false when that would not fit.
+bool JoinWide(const std::wstring& dir, const wchar_t* name, std::wstring& out)
+{
+    std::wstring joined = dir;
+    joined.push_back(L'\\');
+    joined.append(name);
+    if (!Fits(joined.size(), kWidePathChars))
+        return false;
+    out.swap(joined);
+    return true;
+}
+
+bool ToWide(const char* text, std::wstring& out)
+{
+    wchar_t buffer[kWidePathChars];
+    const int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, buffer, kWidePathChars);
+    if (length <= 1)
+        return false;  // failed, or empty
+    out.assign(buffer, static_cast<std::size_t>(length - 1));
+    return true;
+}
+
+class WideWalk {
+public:
+    explicit WideWalk(const WideFileCalls& calls) : calls_(calls) {}
+
+    // Everything below dir in search order, then dir; a link goes as a link.
+    int DeleteTree(const std::wstring& dir);
+
+private:
+    UniqueFile Hold(const std::wstring& dir) const;
+    int DeleteHeldTree(const std::wstring& dir, UniqueFile held);
+    int DeleteContents(const std::wstring& dir);
+    int DeleteEntry(const std::wstring& dir, const WIN32_FIND_DATAW& entry);
+    int DeleteOneFile(const std::wstring& path) const;
+    int RemoveLink(const std::wstring& path, DWORD attributes) const;
+
+    const WideFileCalls& calls_;
+};
+
+// Opened on the folder itself, never through a link, and without delete
+// sharing: while held it can be neither renamed nor replaced by a link. An
+// open for attributes alone takes no part in sharing, hence listing access.
+UniqueFile WideWalk::Hold(const std::wstring& dir) const
+{
+    return UniqueFile(calls_.createFile(dir.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+int WideWalk::DeleteTree(const std::wstring& dir)
+{
+    // The name's attributes see a link that some file systems open as its
+    // target; the handle's see one swapped in after the name was read.
+    const DWORD named = calls_.getFileAttributes(dir.c_str());
+    if (named == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    if ((named & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return RemoveLink(dir, named);
+    if ((named & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return 0;
+    return DeleteHeldTree(dir, Hold(dir));
+}
+
+int WideWalk::DeleteHeldTree(const std::wstring& dir, UniqueFile held)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!held || !GetFileInformationByHandle(held.Get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return 0;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        held.Reset();
+        return RemoveLink(dir, info.dwFileAttributes);
+    }
+    if (DeleteContents(dir) == 0)
+        return 0;
+    // Held, the folder could not be removed.
+    held.Reset();
+    return calls_.removeDirectory(dir.c_str()) ? 1 : 0;
+}
+
+// The first entry that cannot go stops the walk: what follows it stays.
+int WideWalk::DeleteContents(const std::wstring& dir)
+{
+    std::wstring pattern;
+    if (!JoinWide(dir, L"*", pattern))
+        return 0;
+    WIN32_FIND_DATAW entry;
+    const UniqueFindHandle search(calls_.findFirstFile(pattern.c_str(), &entry));
+    if (!search)
+        return 0;
+    do {
+        if (!IsSelfOrParent(entry.cFileName) && DeleteEntry(dir, entry) == 0)
+            return 0;
+    } while (calls_.findNextFile(search.Get(), &entry));
+    return 1;
+}
+
+int WideWalk::DeleteEntry(const std::wstring& dir, const WIN32_FIND_DATAW& entry)
+{
+    std::wstring path;
+    if (!JoinWide(dir, entry.cFileName, path))
+        return 0;  // never a shorter path in its place
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return RemoveLink(path, entry.dwFileAttributes);
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return DeleteTree(path);
+    return DeleteOneFile(path);
+}
+
+// Deleting refuses a read-only file, so its attributes go first.
+int WideWalk::DeleteOneFile(const std::wstring& path) const
+{
+    calls_.setFileAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return calls_.deleteFile(path.c_str()) ? 1 : 0;
+}
+
+// Both calls act on the link itself; its attributes are left alone, as
+// changing them may reach the target.
+int WideWalk::RemoveLink(const std::wstring& path, DWORD attributes) const
+{
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return calls_.removeDirectory(path.c_str()) ? 1 : 0;
+    return calls_.deleteFile(path.c_str()) ? 1 : 0;
+}
+
+}  // namespace
+
+int DeleteTreeWide(const WideFileCalls& calls, const char* dir)
+{
+    std::wstring root;
+    if (!ToWide(dir, root))
+        return 0;
+    return WideWalk(calls).DeleteTree(root);
+}
+
+}  // namespace sysops

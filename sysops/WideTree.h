@@ -1,0 +1,13 @@
+// Removing a directory tree on the NT family, where the wide calls give back
+// every name exactly as it is stored, whatever the ANSI code page can hold.
+#pragma once
+
+#include "sysops/WideFileCalls.h"
+
+namespace sysops {
+
+// As DeleteFileOrTree(dir, nullptr), with the calls that LookUpWideFileCalls
+// found. `dir` is ANSI text; one that does not convert is not touched.
+int DeleteTreeWide(const WideFileCalls& calls, const char* dir);
+
+}  // namespace sysops
