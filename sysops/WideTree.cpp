@@ -3,7 +3,8 @@
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
 
-#include <string>
+#include <cwchar>
+#include <vector>
 
 namespace sysops {
 namespace {
@@ -11,30 +12,36 @@ namespace {
 // The same bound as the ANSI walk's buffer, counted in characters.
 constexpr std::size_t kWidePathChars = kFilePathBufferSize;
 
+// A wide path with its terminator. (A vector rather than WidePath keeps
+// the wide string's library code, some 35 KB, out of the program.)
+using WidePath = std::vector<wchar_t>;
+
 bool IsSelfOrParent(const wchar_t* name)
 {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
 // out = dir + "\" + name; false when that would not fit.
-bool JoinWide(const std::wstring& dir, const wchar_t* name, std::wstring& out)
+bool JoinWide(const WidePath& dir, const wchar_t* name, WidePath& out)
 {
-    std::wstring joined = dir;
-    joined.push_back(L'\\');
-    joined.append(name);
-    if (!Fits(joined.size(), kWidePathChars))
+    const std::size_t dirLength = dir.size() - 1;
+    const std::size_t nameLength = std::wcslen(name);
+    if (!Fits(dirLength + 1 + nameLength, kWidePathChars))
         return false;
+    WidePath joined(dir.begin(), dir.end() - 1);
+    joined.push_back(L'\\');
+    joined.insert(joined.end(), name, name + nameLength + 1);
     out.swap(joined);
     return true;
 }
 
-bool ToWide(const char* text, std::wstring& out)
+bool ToWide(const char* text, WidePath& out)
 {
     wchar_t buffer[kWidePathChars];
     const int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, buffer, kWidePathChars);
     if (length <= 1)
         return false;  // failed, or empty
-    out.assign(buffer, static_cast<std::size_t>(length - 1));
+    out.assign(buffer, buffer + length);
     return true;
 }
 
@@ -43,15 +50,15 @@ public:
     explicit WideWalk(const WideFileCalls& calls) : calls_(calls) {}
 
     // Everything below dir in search order, then dir; a link goes as a link.
-    int DeleteTree(const std::wstring& dir);
+    int DeleteTree(const WidePath& dir);
 
 private:
-    UniqueFile Hold(const std::wstring& dir) const;
-    int DeleteHeldTree(const std::wstring& dir, UniqueFile held);
-    int DeleteContents(const std::wstring& dir);
-    int DeleteEntry(const std::wstring& dir, const WIN32_FIND_DATAW& entry);
-    int DeleteOneFile(const std::wstring& path) const;
-    int RemoveLink(const std::wstring& path, DWORD attributes) const;
+    UniqueFile Hold(const WidePath& dir) const;
+    int DeleteHeldTree(const WidePath& dir, UniqueFile held);
+    int DeleteContents(const WidePath& dir);
+    int DeleteEntry(const WidePath& dir, const WIN32_FIND_DATAW& entry);
+    int DeleteOneFile(const WidePath& path) const;
+    int RemoveLink(const WidePath& path, DWORD attributes) const;
 
     const WideFileCalls& calls_;
 };
@@ -59,18 +66,18 @@ private:
 // Opened on the folder itself, never through a link, and without delete
 // sharing: while held it can be neither renamed nor replaced by a link. An
 // open for attributes alone takes no part in sharing, hence listing access.
-UniqueFile WideWalk::Hold(const std::wstring& dir) const
+UniqueFile WideWalk::Hold(const WidePath& dir) const
 {
-    return UniqueFile(calls_.createFile(dir.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+    return UniqueFile(calls_.createFile(dir.data(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
-int WideWalk::DeleteTree(const std::wstring& dir)
+int WideWalk::DeleteTree(const WidePath& dir)
 {
     // The name's attributes see a link that some file systems open as its
     // target; the handle's see one swapped in after the name was read.
-    const DWORD named = calls_.getFileAttributes(dir.c_str());
+    const DWORD named = calls_.getFileAttributes(dir.data());
     if (named == INVALID_FILE_ATTRIBUTES)
         return 0;
     if ((named & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
@@ -80,7 +87,7 @@ int WideWalk::DeleteTree(const std::wstring& dir)
     return DeleteHeldTree(dir, Hold(dir));
 }
 
-int WideWalk::DeleteHeldTree(const std::wstring& dir, UniqueFile held)
+int WideWalk::DeleteHeldTree(const WidePath& dir, UniqueFile held)
 {
     BY_HANDLE_FILE_INFORMATION info;
     if (!held || !GetFileInformationByHandle(held.Get(), &info) ||
@@ -94,17 +101,17 @@ int WideWalk::DeleteHeldTree(const std::wstring& dir, UniqueFile held)
         return 0;
     // Held, the folder could not be removed.
     held.Reset();
-    return calls_.removeDirectory(dir.c_str()) ? 1 : 0;
+    return calls_.removeDirectory(dir.data()) ? 1 : 0;
 }
 
 // The first entry that cannot go stops the walk: what follows it stays.
-int WideWalk::DeleteContents(const std::wstring& dir)
+int WideWalk::DeleteContents(const WidePath& dir)
 {
-    std::wstring pattern;
+    WidePath pattern;
     if (!JoinWide(dir, L"*", pattern))
         return 0;
     WIN32_FIND_DATAW entry;
-    const UniqueFindHandle search(calls_.findFirstFile(pattern.c_str(), &entry));
+    const UniqueFindHandle search(calls_.findFirstFile(pattern.data(), &entry));
     if (!search)
         return 0;
     do {
@@ -114,9 +121,9 @@ int WideWalk::DeleteContents(const std::wstring& dir)
     return 1;
 }
 
-int WideWalk::DeleteEntry(const std::wstring& dir, const WIN32_FIND_DATAW& entry)
+int WideWalk::DeleteEntry(const WidePath& dir, const WIN32_FIND_DATAW& entry)
 {
-    std::wstring path;
+    WidePath path;
     if (!JoinWide(dir, entry.cFileName, path))
         return 0;  // never a shorter path in its place
     if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
@@ -127,26 +134,26 @@ int WideWalk::DeleteEntry(const std::wstring& dir, const WIN32_FIND_DATAW& entry
 }
 
 // Deleting refuses a read-only file, so its attributes go first.
-int WideWalk::DeleteOneFile(const std::wstring& path) const
+int WideWalk::DeleteOneFile(const WidePath& path) const
 {
-    calls_.setFileAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return calls_.deleteFile(path.c_str()) ? 1 : 0;
+    calls_.setFileAttributes(path.data(), FILE_ATTRIBUTE_NORMAL);
+    return calls_.deleteFile(path.data()) ? 1 : 0;
 }
 
 // Both calls act on the link itself; its attributes are left alone, as
 // changing them may reach the target.
-int WideWalk::RemoveLink(const std::wstring& path, DWORD attributes) const
+int WideWalk::RemoveLink(const WidePath& path, DWORD attributes) const
 {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return calls_.removeDirectory(path.c_str()) ? 1 : 0;
-    return calls_.deleteFile(path.c_str()) ? 1 : 0;
+        return calls_.removeDirectory(path.data()) ? 1 : 0;
+    return calls_.deleteFile(path.data()) ? 1 : 0;
 }
 
 }  // namespace
 
 int DeleteTreeWide(const WideFileCalls& calls, const char* dir)
 {
-    std::wstring root;
+    WidePath root;
     if (!ToWide(dir, root))
         return 0;
     return WideWalk(calls).DeleteTree(root);

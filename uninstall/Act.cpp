@@ -57,13 +57,14 @@ std::string Identity(const Item& item)
 // Whether the identity, or one it lies below, was taken as gone.
 bool TakenAsGone(const Run& run, const std::string& identity)
 {
-    if (identity.empty() || run.takenAsGone.empty())
+    if (identity.empty())
         return false;
-    for (std::size_t slash = identity.find('\\'); slash != std::string::npos; slash = identity.find('\\', slash + 1)) {
-        if (run.takenAsGone.count(identity.substr(0, slash)) != 0)
+    for (const std::string& gone : run.takenAsGone) {
+        const bool below = identity.size() > gone.size() && identity[gone.size()] == '\\';
+        if ((identity.size() == gone.size() || below) && identity.compare(0, gone.size(), gone) == 0)
             return true;
     }
-    return run.takenAsGone.count(identity) != 0;
+    return false;
 }
 
 bool Probe(const Run& run, const Item& item)
@@ -114,7 +115,7 @@ void Preview(Run& run, const Item& item)
     run.Record().Add(item, Outcome::WouldRemove);
     const std::string identity = Identity(item);
     if (!identity.empty())
-        run.takenAsGone.insert(identity);
+        run.takenAsGone.push_back(identity);
 }
 
 void Remove(Run& run, const Item& item, const Removal& removal)

@@ -7,15 +7,27 @@
 #include "uninstall/Record.h"
 #include "uninstall/Run.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace uninstall {
 
 // Removes one item: 0 when the call that does so reported success, else the
-// Win32 error code it gave.
-using Removal = std::function<unsigned long()>;
+// Win32 error code it gave. It refers to the caller's callable (a lambda)
+// for the length of the one call it is passed to.
+class Removal {
+public:
+    template <typename Fn>
+    Removal(const Fn& fn)  // NOLINT: converts from any callable, as std::function does
+        : target_(&fn), call_([](const void* target) { return (*static_cast<const Fn*>(target))(); })
+    {
+    }
+    unsigned long operator()() const { return call_(target_); }
+
+private:
+    const void* target_;
+    unsigned long (*call_)(const void*);
+};
 
 // In a preview: records whether `item` is there (and takes what it finds as
 // gone for the looks that follow, as the removal would leave it). In a

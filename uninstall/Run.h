@@ -7,8 +7,8 @@
 #include "uninstall/Record.h"
 #include "uninstall/RunHost.h"
 
-#include <set>
 #include <string>
+#include <vector>
 
 namespace uninstall {
 
@@ -61,8 +61,9 @@ public:
     // loaded from it and its installer records removed; decided once the
     // locations are known.
     bool installTreeAccepted = false;
-    // What a preview has found and so takes as gone, by identity (Act.h).
-    std::set<std::string> takenAsGone;
+    // What a preview has found and so takes as gone, by identity (Act.h);
+    // a few hundred at most.
+    std::vector<std::string> takenAsGone;
 
 private:
     RunHost& host_;

@@ -41,14 +41,14 @@ unsigned long ResultOf(int succeeded)
     return succeeded != 0 ? 0ul : sysops::LastError();
 }
 
-Removal TreeRemoval(const std::string& path)
+void RemoveTree(Run& run, const std::string& path)
 {
-    return [path] { return ResultOf(DeleteFileOrTree(path.c_str(), nullptr)); };
+    Act(run, Item::Tree(path), [&path] { return ResultOf(DeleteFileOrTree(path.c_str(), nullptr)); });
 }
 
-Removal FileRemoval(const std::string& path)
+void RemoveFile(Run& run, const std::string& path)
 {
-    return [path] { return ResultOf(sysops::DeleteFileAtPath(path.c_str())); };
+    Act(run, Item::File(path), [&path] { return ResultOf(sysops::DeleteFileAtPath(path.c_str())); });
 }
 
 // Deletes the tree `folder`; its parent `vendorFolder` goes too when the
@@ -58,11 +58,10 @@ Removal FileRemoval(const std::string& path)
 void RemoveTreeAndVendorFolder(Run& run, const std::string& folder, const std::string& vendorFolder,
                                const char* productName)
 {
-    const Item tree = Item::Tree(folder);
     const Item vendor = Item::Folder(vendorFolder);
-    const bool treeIsThere = IsThere(run, tree);
+    const bool treeIsThere = IsThere(run, Item::Tree(folder));
     const bool vendorFolderIsOurs = FolderHoldsOnly(run, vendorFolder, productName);
-    Act(run, tree, TreeRemoval(folder));
+    RemoveTree(run, folder);
     if (vendorFolderIsOurs)
         Act(run, vendor, [vendorFolder] { return ResultOf(sysops::RemoveEmptyDirectory(vendorFolder.c_str())); });
     else if (treeIsThere)
@@ -89,7 +88,7 @@ void RemoveInstallTree(Run& run)
         const std::string vendorFolder = installDir.substr(0, installDir.size() - std::strlen(rule->cut));
         RemoveTreeAndVendorFolder(run, installDir, vendorFolder, rule->cut + 1);
     } else if (!installDir.empty()) {
-        Act(run, Item::Tree(installDir), TreeRemoval(installDir));
+        RemoveTree(run, installDir);
     }
     run.Step();
 }
@@ -101,7 +100,7 @@ void DeleteTreeHolding(Run& run, const std::string& base, const char* relative, 
     if (base.empty() || !JoinPath(base, relative, folder))
         return;
     if (FileExists(folder.c_str(), marker))
-        Act(run, Item::Tree(folder), TreeRemoval(folder));
+        RemoveTree(run, folder);
     else
         Keep(run, Item::Tree(folder), std::string("no ") + marker + " in it");
 }
@@ -111,7 +110,7 @@ void DeleteTreeIfPresent(Run& run, const std::string& base, const char* name)
 {
     std::string folder;
     if (!base.empty() && JoinPath(base, name, folder))
-        Act(run, Item::Tree(folder), TreeRemoval(folder));
+        RemoveTree(run, folder);
 }
 
 void RemoveInstallerCaches(Run& run)
@@ -150,7 +149,7 @@ void RemoveCachedPackage(Run& run)
     std::string package;
     if (sysops::ReadStringValue(kPackageBInstallProperties, kLocalPackageValue, run.InstallerView(), package)) {
         if (IsCachedDatabase(package, run.paths.windowsDir))
-            Act(run, Item::File(package), FileRemoval(package));
+            RemoveFile(run, package);
         else
             Keep(run, Item::File(package), "not a database cached in the Windows Installer folder");
     }
@@ -167,7 +166,7 @@ void RemoveStartupShortcut(Run& run, const std::string& menuDir)
         if (!JoinPath(menuDir, startup, folder) || !JoinPath(folder, kStartupShortcut, shortcut))
             continue;
         if (FileExists(folder.c_str(), kStartupShortcut)) {
-            Act(run, Item::File(shortcut), FileRemoval(shortcut));
+            RemoveFile(run, shortcut);
             return;
         }
         if (first.empty())
@@ -186,7 +185,7 @@ std::string RemoveMenuEntries(Run& run, const std::string& menuDir)
     if (!menuDir.empty() && JoinPath(menuDir, kMenuProductFolder, folder)) {
         if (FileExists(menuDir.c_str(), kMenuProductFolder))
             menuProductDir = folder;
-        Act(run, Item::Tree(folder), TreeRemoval(folder));
+        RemoveTree(run, folder);
     }
     run.Step();
 

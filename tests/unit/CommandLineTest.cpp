@@ -25,6 +25,9 @@ struct SwitchCase {
     int silent;
     int debug;
     std::vector<std::string> shown;
+    int log = 0;
+    int preview = 0;
+    const char* logPath = "";
 };
 
 TEST(CommandLine, SwitchesAndArgumentBoxes)
@@ -52,6 +55,11 @@ TEST(CommandLine, SwitchesAndArgumentBoxes)
         {"MorvUninst.exe /debug x/s", 1, 1, {"/debug", "/s"}},
         // Several spaces, and a '/' at the very end.
         {"MorvUninst.exe   /debug    /", 0, 1, {"/debug", "/"}},
+        // The record and the preview, by the same rules; /log:FILE keeps the file's spelling.
+        {"MorvUninst.exe /LOG /Preview", 0, 0, {}, 1, 1},
+        {"MorvUninst.exe /s /log:C:\\Logs\\Run.TXT", 1, 0, {}, 1, 0, "C:\\Logs\\Run.TXT"},
+        {"MorvUninst.exe /log: /logfile /previews", 0, 0, {}, 1, 0, ""},
+        {"MorvUninst.exe /log/preview", 0, 0, {}, 0, 0},
     };
     for (const SwitchCase& c : cases) {
         SCOPED_TRACE(c.commandLine);
@@ -59,6 +67,9 @@ TEST(CommandLine, SwitchesAndArgumentBoxes)
         EXPECT_EQ(scan.switches.silent, c.silent);
         EXPECT_EQ(scan.switches.debug, c.debug);
         EXPECT_EQ(scan.shown, c.shown);
+        EXPECT_EQ(scan.switches.log, c.log);
+        EXPECT_EQ(scan.switches.preview, c.preview);
+        EXPECT_EQ(scan.switches.logPath, c.logPath);
     }
 }
 
