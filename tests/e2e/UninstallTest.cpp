@@ -2,23 +2,32 @@
 // this Wine machine: afterwards everything of the product is gone and
 // everything of others is still there.
 #include "sample/Sample.h"
-#include "support/TestSupport.h"
-#include "support/UiDriver.h"
+
+#include "machine/Expected.h"
+#include "machine/Paths.h"
+#include "machine/UiDriver.h"
+#include "machine/Views.h"
+#include "machine/WindowsVersion.h"
+#include "res/resource.h"
 #include "sysops/Probes.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
 
+#include <chrono>
 #include <ostream>
 #include <string>
 #include <vector>
 
-using namespace testing_support;
+using namespace machine;
 
 namespace {
 
 constexpr int kRebootRequired = 3010;
+constexpr TimeOut kRunTimeOut = std::chrono::seconds(120);
+
+using expected::Box;
 
 struct Scenario {
     const char* name;
@@ -105,14 +114,14 @@ TEST_P(SilentRun, RemovesTheProductAndNothingElse)
     ASSERT_EQ(NotPlanted(machine.Inspect()), std::vector<std::string>());
 
     ProgramUnderTest first(ProgramPath(), "/s");
-    EXPECT_EQ(first.WaitForExit(120000), kRebootRequired);
+    EXPECT_EQ(first.WaitForExit(kRunTimeOut), kRebootRequired);
     EXPECT_FALSE(first.SawVisibleWindow());
     const std::vector<sample::ItemState> after = machine.Inspect();
     EXPECT_EQ(Wrong(after), std::vector<std::string>());
 
     // A second run finds nothing left to do and changes nothing.
     ProgramUnderTest second(ProgramPath(), "/s");
-    EXPECT_EQ(second.WaitForExit(120000), kRebootRequired);
+    EXPECT_EQ(second.WaitForExit(kRunTimeOut), kRebootRequired);
     const std::vector<sample::ItemState> again = machine.Inspect();
     ASSERT_EQ(again.size(), after.size());
     for (std::size_t i = 0; i < again.size(); ++i)
@@ -133,13 +142,6 @@ const Scenario kScenarios[] = {
 
 INSTANTIATE_TEST_SUITE_P(EndToEnd, SilentRun, ::testing::ValuesIn(kScenarios));
 
-std::string Env(const char* name)
-{
-    char value[1024] = {};
-    GetEnvironmentVariableA(name, value, sizeof value);
-    return value;
-}
-
 // The user's view: every box read and answered, in order, the bar full when
 // the final box comes.
 TEST(EndToEnd, InteractiveDebugRun)
@@ -152,7 +154,7 @@ TEST(EndToEnd, InteractiveDebugRun)
     ProgramUnderTest program(ProgramPath(), "/debug");
     BoxInfo box;
     ASSERT_TRUE(program.WaitForBox(box));
-    EXPECT_EQ(box.caption + ": " + box.text, "Command Line Argument: /debug");
+    EXPECT_EQ(Box(box.caption, box.text), Box(expected::kArgumentCaption, "/debug"));
     ProgramUnderTest::PressOk(box);
     const HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
@@ -160,29 +162,21 @@ TEST(EndToEnd, InteractiveDebugRun)
 
     std::vector<std::string> seen;
     LRESULT barAtFinalBox = -1;
-    while (program.WaitForBox(box, 120000)) {
-        seen.push_back(box.caption + ": " + box.text);
-        if (box.caption == "Information")
-            barAtFinalBox = SendDlgItemMessageA(dialog, 1000, PBM_GETPOS, 0, 0);
+    while (program.WaitForBox(box, kRunTimeOut)) {
+        seen.push_back(Box(box.caption, box.text));
+        if (box.caption == expected::kInformationCaption)
+            barAtFinalBox = SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_GETPOS, 0, 0);
         ProgramUnderTest::PressOk(box);
     }
-    const std::string windir = Env("WINDIR");
-    const std::string systemDir = windir + (IsWow64() ? "\\SysWOW64" : "\\system32");
-    std::vector<std::string> expected = {"Environment Variable WINDIR: " + windir};
-    if (IsWow64())
-        expected.push_back("Windows SysWOW64 Directory: " + systemDir);
-    expected.push_back("Windows System Directory: " + systemDir);
-    expected.push_back("Environment Variable PROGRAMFILES: " + Env("PROGRAMFILES"));
-    ASSERT_EQ(seen.size(), expected.size() + 3);
-    EXPECT_EQ(std::vector<std::string>(seen.begin(), seen.begin() + expected.size()), expected);
+    const std::vector<std::string> locations = expected::LocationBoxes();
+    ASSERT_EQ(seen.size(), locations.size() + 3);
+    EXPECT_EQ(std::vector<std::string>(seen.begin(), seen.begin() + locations.size()), locations);
     // The install directory the sample named in the registry, without its trailing backslash.
-    EXPECT_EQ(seen[expected.size()].rfind("Morvane Directory: ", 0), 0u);
-    EXPECT_NE(seen[expected.size()].back(), '\\');
-    EXPECT_EQ(seen[expected.size() + 1], "Delete: Delete 32-bit shared dll's");
-    EXPECT_EQ(seen.back(),
-              "Information: Morvane has been removed successfuly.\n\nPlease Reboot the computer to complete the "
-              "operation.");
-    EXPECT_EQ(barAtFinalBox, 50);
+    EXPECT_EQ(seen[locations.size()].rfind(Box(expected::kInstallDirCaption, ""), 0), 0u);
+    EXPECT_NE(seen[locations.size()].back(), '\\');
+    EXPECT_EQ(seen[locations.size() + 1], Box(expected::kDeleteCaption, expected::kDeleteText));
+    EXPECT_EQ(seen.back(), Box(expected::kInformationCaption, expected::kFinalText));
+    EXPECT_EQ(barAtFinalBox, expected::kBarEnd);
     EXPECT_EQ(program.WaitForExit(), kRebootRequired);
     EXPECT_EQ(Wrong(machine.Inspect()), std::vector<std::string>());
 }

@@ -1,10 +1,10 @@
 #include "uninstall/InstallDirGuard.h"
 
-#include "support/TestSupport.h"
+#include "machine/Environment.h"
 
 #include <gtest/gtest.h>
 
-using namespace testing_support;
+using machine::ScopedEnv;
 
 namespace {
 

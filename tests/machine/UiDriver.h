@@ -3,12 +3,15 @@
 // their buttons, the way a user would.
 #pragma once
 
+#include "machine/Child.h"
+
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
-namespace testing_support {
+namespace machine {
 
 struct BoxInfo {
     HWND window = nullptr;
@@ -21,45 +24,48 @@ struct BoxInfo {
 class ProgramUnderTest {
 public:
     // Starts `program` with `arguments`; `environment` changes as for
-    // EnvironmentWith (empty: the test's own environment).
+    // EnvironmentWith (empty: the starter's own environment).
     ProgramUnderTest(const std::string& program, const std::string& arguments,
                      const std::vector<std::string>& environment = {});
-    ~ProgramUnderTest();  // ends the program if it is still running
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
 
-    bool Started() const { return process_ != nullptr; }
+    bool Started() const { return child_.Started(); }
+    DWORD StartError() const { return child_.StartError(); }
+    bool Running() const { return child_.Running(); }
 
-    // The next visible message box of the program, or false after timeoutMs
-    // (also false when the program ends first).
-    bool WaitForBox(BoxInfo& box, DWORD timeoutMs = 30000);
-    // Presses the box's OK (or its only) button.
+    // The program's visible message box, if one is up now.
+    bool FindBox(BoxInfo& box);
+    // The next visible message box, or false after `timeOut` (also false
+    // when the program ends first).
+    bool WaitForBox(BoxInfo& box, TimeOut timeOut = std::chrono::seconds(30));
+    // Presses the box's OK (or its only) button, and waits until it is gone.
     static void PressOk(const BoxInfo& box);
 
-    // The program's visible main dialog, or null after timeoutMs.
-    HWND WaitForDialog(DWORD timeoutMs = 30000);
+    // The program's visible main dialog, if it is up now.
+    HWND FindDialog();
+    // The same, waiting at most `timeOut`; null when it does not come.
+    HWND WaitForDialog(TimeOut timeOut = std::chrono::seconds(30));
     // Clicks a dialog button, as the mouse would: false when it is disabled.
     static bool Click(HWND dialog, int buttonId);
 
-    // Reads and answers every box until the program ends; returns the boxes.
-    std::vector<BoxInfo> AnswerBoxesUntilExit(DWORD timeoutMs = 60000);
+    // Reads and answers every box until the program ends; the boxes, in order.
+    std::vector<BoxInfo> AnswerBoxesUntilExit(TimeOut timeOut = std::chrono::seconds(60));
 
-    // The exit status, or -1 when the program has not ended within timeoutMs.
-    int WaitForExit(DWORD timeoutMs = 30000);
+    // The exit status, or -1 when the program has not ended within `timeOut`.
+    int WaitForExit(TimeOut timeOut = std::chrono::seconds(30));
 
     // Whether any window of the program has been seen visible so far.
     bool SawVisibleWindow() const { return sawVisible_; }
 
 private:
     std::vector<HWND> VisibleTopWindows();
-    bool HasEnded() const;
 
-    HANDLE process_ = nullptr;
-    DWORD pid_ = 0;
+    Child child_;
     bool sawVisible_ = false;
 };
 
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 
-}  // namespace testing_support
+}  // namespace machine
