@@ -10,6 +10,8 @@
 // A stop control moves it to stop pending at once and to stopped
 // STOPDELAYMS later, so that a caller that waited for the stop would show.
 // Log lines: "start <argument>", "control <code>", "stopped".
+#include "machine/AppendLine.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -30,14 +32,7 @@ HANDLE g_stopRequested = nullptr;
 
 void Log(const char* line)
 {
-    const HANDLE file = CreateFileA(g_logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    WriteFile(file, line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
-    WriteFile(file, "\r\n", 2, &written, nullptr);
-    CloseHandle(file);
+    machine::AppendLine(g_logPath, line);
 }
 
 void Report(DWORD state, DWORD controlsAccepted)
