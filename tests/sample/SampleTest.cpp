@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -328,40 +329,50 @@ TEST(SampleInstallation, TestComponentsLeaveTheMarksOfARun)
 // 98 and NT 4 keep the menu elsewhere, run the product as programs rather
 // than a service, and have no filter-driver step. Their versions are
 // accepted by a 32-bit Wine machine only.
-TEST(SampleInstallation, OlderWindowsHaveTheirOwnMenuAndPrograms)
+struct OlderWindowsCase {
+    const char* version;
+    int osClass;
+    const char* menu;  // under the Windows directory
+};
+
+// Names the case in test lists.
+void PrintTo(const OlderWindowsCase& c, std::ostream* out)
 {
-    struct Case {
-        const char* version;
-        int osClass;
-        const char* menu;  // under the Windows directory
-    };
-    const Case cases[] = {
-        {"nt40", 4, "\\Profiles\\All Users\\Start Menu\\Programs"},
-        {"win98", 2, "\\Start Menu\\Programs"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.version);
-        ScopedWindowsVersion version(c.version);
-        if (version.Refused())
-            GTEST_SKIP() << "this Wine machine does not take the version " << c.version << " (a 64-bit one never does)";
-        // The version reaches new processes (msiexec, the uninstaller), not this one.
-        sample::Variant variant = sample::ThisMachine();
-        variant.osClass = c.osClass;
-        const PlantedSample planted(variant);
-        EXPECT_TRUE(PlantedCleanly(planted));
-        const std::vector<sample::ItemState> items = planted.Inspect();
-        EXPECT_TRUE(Exists(Variable("WINDIR") + c.menu + "\\TQV\\Morvane\\Readme.lnk"));
-        EXPECT_EQ(Find(items, "service", "TQcltsrv"), nullptr);
-        const sample::ItemState* daemon = Find(items, "process", "tqdaemon.exe");
-        ASSERT_NE(daemon, nullptr);
-        EXPECT_TRUE(daemon->present);
-        const std::string driver = Variable("WINDIR") + "\\system32\\drivers\\TqScFilter.sys";
-        const sample::ItemState* filter = Find(items, "file", driver);
-        ASSERT_NE(filter, nullptr);
-        EXPECT_TRUE(filter->presentAfterRun) << "no driver step before Windows 2000";
-        EXPECT_TRUE(planted.Restored());
-    }
+    *out << c.version;
 }
+
+class OlderWindows : public ::testing::TestWithParam<OlderWindowsCase> {};
+
+TEST_P(OlderWindows, HaveTheirOwnMenuAndPrograms)
+{
+    const OlderWindowsCase& c = GetParam();
+    ScopedWindowsVersion version(c.version);
+    if (version.Refused())
+        GTEST_SKIP() << "this Wine machine does not take the version " << c.version << " (a 64-bit one never does)";
+    // The version reaches new processes (msiexec, the uninstaller), not this one.
+    sample::Variant variant = sample::ThisMachine();
+    variant.osClass = c.osClass;
+    const PlantedSample planted(variant);
+    EXPECT_TRUE(PlantedCleanly(planted));
+    const std::vector<sample::ItemState> items = planted.Inspect();
+    EXPECT_TRUE(Exists(Variable("WINDIR") + c.menu + "\\TQV\\Morvane\\Readme.lnk"));
+    EXPECT_EQ(Find(items, "service", "TQcltsrv"), nullptr);
+    const sample::ItemState* daemon = Find(items, "process", "tqdaemon.exe");
+    ASSERT_NE(daemon, nullptr);
+    EXPECT_TRUE(daemon->present);
+    const std::string driver = Variable("WINDIR") + "\\system32\\drivers\\TqScFilter.sys";
+    const sample::ItemState* filter = Find(items, "file", driver);
+    ASSERT_NE(filter, nullptr);
+    EXPECT_TRUE(filter->presentAfterRun) << "no driver step before Windows 2000";
+    EXPECT_TRUE(planted.Restored());
+}
+
+const OlderWindowsCase kOlderWindows[] = {
+    {"nt40", 4, "\\Profiles\\All Users\\Start Menu\\Programs"},
+    {"win98", 2, "\\Start Menu\\Programs"},
+};
+
+INSTANTIATE_TEST_SUITE_P(SampleInstallation, OlderWindows, ::testing::ValuesIn(kOlderWindows));
 
 TEST(SampleVariants, ChoicesDecideWhatARunMustLeave)
 {
