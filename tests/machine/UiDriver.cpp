@@ -82,7 +82,7 @@ std::vector<HWND> ProgramUnderTest::VisibleTopWindows()
     if (child_.Started())
         EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&state));
     if (!state.windows.empty())
-        sawVisible_ = true;
+        sampledVisible_ = true;
     return state.windows;
 }
 

@@ -55,14 +55,16 @@ public:
     // The exit status, or -1 when the program has not ended within `timeOut`.
     int WaitForExit(TimeOut timeOut = std::chrono::seconds(30));
 
-    // Whether any window of the program has been seen visible so far.
-    bool SawVisibleWindow() const { return sawVisible_; }
+    // Whether any window of the program was visible at one of the looks the
+    // driver takes every 20 ms while it waits. A window shown and hidden
+    // again between two looks is not seen.
+    bool SampledVisibleWindow() const { return sampledVisible_; }
 
 private:
     std::vector<HWND> VisibleTopWindows();
 
     Child child_;
-    bool sawVisible_ = false;
+    bool sampledVisible_ = false;
 };
 
 std::string WindowText(HWND window);
