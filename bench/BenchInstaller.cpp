@@ -1,5 +1,7 @@
 #include "bench/Bench.h"
 
+#include "machine/Registry.h"
+#include "machine/Views.h"
 #include "sysops/Handles.h"
 #include "sysops/InstallerCleanup.h"
 #include "sysops/Registry.h"
@@ -8,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace bench {
@@ -24,9 +25,6 @@ constexpr unsigned kComponents = 30000;
 constexpr unsigned kWithProduct = 50;
 constexpr int kRounds = 3;
 
-// Where Windows Installer keeps its records on this machine.
-REGSAM InstallerView() { return sysops::RegistryViewBits(1); }
-
 std::string UserKey() { return std::string(kUserData) + "\\" + kBenchUser; }
 std::string ComponentsKey() { return UserKey() + "\\Components"; }
 
@@ -40,43 +38,26 @@ std::string ComponentName(unsigned number)
 // Spread evenly over the components.
 bool HoldsProduct(unsigned number) { return number % (kComponents / kWithProduct) == 17; }
 
-void SetString(HKEY key, const char* name, const char* data)
-{
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), static_cast<DWORD>(std::strlen(data) + 1));
-}
-
-HKEY CreateKey(HKEY parent, const std::string& path, REGSAM view)
-{
-    HKEY key = nullptr;
-    RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
-    return key;
-}
-
 // Every component holds another product's value, as on a machine with
 // other software installed; package A's value is planted separately, since
 // each cleanup takes it away again.
 bool BuildComponents(REGSAM view)
 {
-    sysops::UniqueRegKey components(CreateKey(HKEY_LOCAL_MACHINE, ComponentsKey(), view));
-    if (!components)
-        return false;
-    for (unsigned n = 0; n < kComponents; ++n) {
-        sysops::UniqueRegKey component(CreateKey(components.Get(), ComponentName(n), view));
-        if (!component)
+    const sysops::UniqueRegKey components = machine::MakeKey(ComponentsKey(), view);
+    for (unsigned n = 0; components && n < kComponents; ++n) {
+        const sysops::UniqueRegKey component = machine::MakeKey(ComponentName(n), view, components.Get());
+        if (!component || !machine::SetString(component.Get(), kOtherProduct, "C:\\Program Files\\Other\\lib.dll"))
             return false;
-        SetString(component.Get(), kOtherProduct, "C:\\Program Files\\Other\\lib.dll");
     }
-    return true;
+    return components.IsValid();
 }
 
 void PlantProductValues(REGSAM view)
 {
-    sysops::UniqueRegKey components(CreateKey(HKEY_LOCAL_MACHINE, ComponentsKey(), view));
     for (unsigned n = 0; n < kComponents; ++n) {
-        if (!HoldsProduct(n))
-            continue;
-        sysops::UniqueRegKey component(CreateKey(components.Get(), ComponentName(n), view));
-        SetString(component.Get(), kPackageA, "C:\\Program Files\\TQM\\Morvane\\lib.dll");
+        if (HoldsProduct(n))
+            machine::SetString(ComponentsKey() + "\\" + ComponentName(n), kPackageA,
+                               "C:\\Program Files\\TQM\\Morvane\\lib.dll", view);
     }
 }
 
@@ -111,18 +92,9 @@ unsigned EnumerateComponents(REGSAM view)
 
 unsigned CountProductValues(REGSAM view)
 {
-    sysops::UniqueRegKey components;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ComponentsKey().c_str(), 0, KEY_READ | view, components.Put()) !=
-        ERROR_SUCCESS)
-        return 0;
     unsigned found = 0;
-    for (unsigned n = 0; n < kComponents; ++n) {
-        sysops::UniqueRegKey component;
-        if (RegOpenKeyExA(components.Get(), ComponentName(n).c_str(), 0, KEY_READ | view, component.Put()) ==
-                ERROR_SUCCESS &&
-            RegQueryValueExA(component.Get(), kPackageA, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-            ++found;
-    }
+    for (unsigned n = 0; n < kComponents; ++n)
+        found += machine::ValueExists(ComponentsKey() + "\\" + ComponentName(n), kPackageA, view);
     return found;
 }
 
@@ -130,7 +102,8 @@ unsigned CountProductValues(REGSAM view)
 
 void RunInstallerBenchmark()
 {
-    const REGSAM view = InstallerView();
+    // Where Windows Installer keeps its records on this machine.
+    const REGSAM view = machine::NativeView();
     RemoveLoad();  // a leftover of an interrupted run
     const double buildStart = Now();
     if (!BuildComponents(view)) {

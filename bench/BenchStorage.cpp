@@ -1,13 +1,17 @@
 #include "bench/Bench.h"
 
+#include "machine/Child.h"
+#include "machine/Files.h"
+#include "machine/Registry.h"
+#include "machine/Views.h"
 #include "sysops/Files.h"
 #include "sysops/Registry.h"
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace bench {
 namespace {
@@ -25,57 +29,16 @@ constexpr int kTopKeys = 200;
 constexpr int kSubkeys = 99;
 const char kRegistryRoot[] = "Software\\TQM\\Bench";
 
-bool RunsUnderWow64()
-{
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
+using machine::Exists;
+using machine::IsWow64;
 
-bool Exists(const std::string& path)
+// The administrator's tool, its output discarded; its exit code, or -1 when
+// it did not start or did not finish in a quarter of an hour.
+int RunTool(const std::string& commandLine)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Starts a command line with its output discarded and waits for it; its
-// exit code, or -1.
-int RunAndWait(const std::string& commandLine)
-{
-    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    const HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                                   OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = nul;
-    startup.hStdError = nul;
-    PROCESS_INFORMATION process = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    const BOOL started =
-        CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-    if (nul != INVALID_HANDLE_VALUE)
-        CloseHandle(nul);
-    if (!started)
-        return -1;
-    CloseHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = static_cast<DWORD>(-1);
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
-}
-
-bool WriteSmallFile(const std::string& path)
-{
-    static const char content[] = "MZ placeholder of an installed file\r\n";
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, content, sizeof content - 1, &written, nullptr);
-    CloseHandle(file);
-    return ok != 0;
+    return machine::RunAndWait(
+        machine::Launch{commandLine, std::string(), {}, machine::StandardHandles::Discarded},
+        std::chrono::minutes(15));
 }
 
 bool FillFolder(const std::string& folder)
@@ -83,7 +46,8 @@ bool FillFolder(const std::string& folder)
     if (!CreateDirectoryA(folder.c_str(), nullptr))
         return false;
     for (int i = 0; i < kFilesPerFolder; ++i) {
-        if (!WriteSmallFile(folder + "\\file" + std::to_string(i) + ".dll"))
+        if (!machine::WriteText(folder + "\\file" + std::to_string(i) + ".dll",
+                                "MZ placeholder of an installed file\r\n"))
             return false;
     }
     return true;
@@ -105,51 +69,31 @@ bool BuildInstallTree(const std::string& root)
     return true;
 }
 
-// The 32-bit view, where the program's own keys live on 64-bit Windows.
-REGSAM View32()
+// The program's own keys live in the 32-bit view on 64-bit Windows.
+sysops::UniqueRegKey MakeKeyWithValue(HKEY parent, const std::string& name)
 {
-    return RunsUnderWow64() ? KEY_WOW64_32KEY : 0;
-}
-
-bool CreateKeyWithValue(HKEY parent, const std::string& name, HKEY* created)
-{
-    if (RegCreateKeyExA(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | View32(), nullptr, created,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    static const char data[] = "4.3.0";
-    RegSetValueExA(*created, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof data);
-    return true;
+    sysops::UniqueRegKey key = machine::MakeKey(name, machine::OwnView(), parent);
+    if (key && !machine::SetString(key.Get(), "Version", "4.3.0"))
+        key.Reset();
+    return key;
 }
 
 bool BuildRegistryTree(const std::string& root)
 {
-    HKEY rootKey = nullptr;
-    if (!CreateKeyWithValue(HKEY_LOCAL_MACHINE, root, &rootKey))
-        return false;
-    bool ok = true;
-    for (int top = 0; ok && top < kTopKeys; ++top) {
-        HKEY topKey = nullptr;
-        ok = CreateKeyWithValue(rootKey, "Component" + std::to_string(top), &topKey);
-        for (int sub = 0; ok && sub < kSubkeys; ++sub) {
-            HKEY subKey = nullptr;
-            ok = CreateKeyWithValue(topKey, "Part" + std::to_string(sub), &subKey);
-            if (ok)
-                RegCloseKey(subKey);
+    const sysops::UniqueRegKey rootKey = MakeKeyWithValue(HKEY_LOCAL_MACHINE, root);
+    for (int top = 0; rootKey && top < kTopKeys; ++top) {
+        const sysops::UniqueRegKey topKey = MakeKeyWithValue(rootKey.Get(), "Component" + std::to_string(top));
+        for (int sub = 0; sub < kSubkeys; ++sub) {
+            if (!topKey || !MakeKeyWithValue(topKey.Get(), "Part" + std::to_string(sub)))
+                return false;
         }
-        if (topKey != nullptr)
-            RegCloseKey(topKey);
     }
-    RegCloseKey(rootKey);
-    return ok;
+    return rootKey.IsValid();
 }
 
 bool KeyExists(const std::string& key)
 {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | View32(), &handle) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
+    return machine::KeyExists(key, machine::OwnView());
 }
 
 // Each side's best of a few rounds, the sides taking turns to go first: other
@@ -194,7 +138,7 @@ void RunFileTreeBenchmark()
     const Contest contest = BestOf(
         2, [&] { return BuildInstallTree(ours) && BuildInstallTree(theirs); },
         [&] { return sysops::DeleteFileOrTree(ours.c_str(), nullptr) != 0 && !Exists(ours); },
-        [&] { return RunAndWait(rd) == 0 && !Exists(theirs); });
+        [&] { return RunTool(rd) == 0 && !Exists(theirs); });
     if (!contest.complete)
         std::printf("files: a tree could not be built, or was not deleted whole\n");
     Report("delete 20,000 files in 2,000 folders", contest.ours, "cmd /c rd /s /q", contest.theirs, 1.2);
@@ -210,16 +154,16 @@ void RunRegistryTreeBenchmark()
     char systemDir[MAX_PATH] = {};
     GetSystemDirectoryA(systemDir, sizeof systemDir);
     const std::string regDelete = std::string("\"") + systemDir + "\\reg.exe\" delete \"HKLM\\" + theirs + "\" /f" +
-                                  (RunsUnderWow64() ? " /reg:32" : "");
+                                  (IsWow64() ? " /reg:32" : "");
     sysops::DeleteRegistryItem(kRegistryRoot, nullptr, 0);
     const Contest contest = BestOf(
         5, [&] { return BuildRegistryTree(ours) && BuildRegistryTree(theirs); },
         [&] { return sysops::DeleteRegistryItem(ours.c_str(), nullptr, 0) == ERROR_SUCCESS && !KeyExists(ours); },
-        [&] { return RunAndWait(regDelete) == 0 && !KeyExists(theirs); });
+        [&] { return RunTool(regDelete) == 0 && !KeyExists(theirs); });
     if (!contest.complete)
         std::printf("registry: a tree could not be built, or was not deleted whole\n");
     Report("delete 20,000 registry keys (32-bit view)", contest.ours,
-           RunsUnderWow64() ? "reg delete /f /reg:32" : "reg delete /f", contest.theirs, 2.0);
+           IsWow64() ? "reg delete /f /reg:32" : "reg delete /f", contest.theirs, 2.0);
     sysops::DeleteRegistryItem(kRegistryRoot, nullptr, 0);
     if (sysops::IsRegistryKeyEmpty("Software\\TQM", 0) == 1)
         sysops::DeleteRegistryItem("Software\\TQM", nullptr, 0);

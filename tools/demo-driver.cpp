@@ -6,50 +6,22 @@
 //                                             for the dialog, saves a picture
 //                                             of it, presses OK and answers
 //                                             every box, printing each one
+#include "machine/UiDriver.h"
+
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
-constexpr char kTitle[] = "Morvane Uninstallation (Ver 4.8)";
-constexpr DWORD kPollMs = 50;
-constexpr int kPolls = 1200;  // one minute
+using machine::BoxInfo;
+using machine::ProgramUnderTest;
 
-struct Search {
-    DWORD pid;
-    bool wantDialog;  // the main dialog, or else a message box
-    HWND found;
-};
-
-BOOL CALLBACK Match(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<Search*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (pid != search->pid || !IsWindowVisible(window) || std::strcmp(className, "#32770") != 0)
-        return TRUE;
-    char title[128] = {};
-    GetWindowTextA(window, title, sizeof title);
-    const bool isDialog = std::strcmp(title, kTitle) == 0 && GetDlgItem(window, 1003) != nullptr;
-    if (isDialog == search->wantDialog && (isDialog || GetDlgItem(window, 0xFFFF) != nullptr)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND Find(DWORD pid, bool wantDialog)
-{
-    Search search = {pid, wantDialog, nullptr};
-    EnumWindows(&Match, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+constexpr DWORD kLookEveryMs = 50;
+constexpr machine::TimeOut kDialogWait = std::chrono::minutes(1);
 
 // The screen under the window, as a 24-bit BMP file.
 bool SaveWindowPicture(HWND window, const char* path)
@@ -89,33 +61,28 @@ bool SaveWindowPicture(HWND window, const char* path)
     return saved;
 }
 
-void AnswerBox(HWND box)
+void Print(const BoxInfo& box)
 {
-    char caption[256] = {};
-    char text[1024] = {};
-    GetWindowTextA(box, caption, sizeof caption);
-    GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
-    std::string shown = text;
+    std::string shown = box.text;
     for (std::size_t i = 0; (i = shown.find('\n', i)) != std::string::npos;)
         shown.replace(i, 1, "\\n");
-    std::printf("  box \"%s\": %s\n", caption, shown.c_str());
+    std::printf("  box \"%s\": %s\n", box.caption.c_str(), shown.c_str());
     std::fflush(stdout);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    for (int i = 0; i < kPolls && IsWindow(box) && IsWindowVisible(box); ++i)
-        Sleep(kPollMs);
 }
 
 // Works the program like a user until it ends.
-void PlayUser(const PROCESS_INFORMATION& process, const char* picture)
+void PlayUser(ProgramUnderTest& program, const char* picture)
 {
     HWND dialog = nullptr;
-    for (int i = 0; i < kPolls && dialog == nullptr; ++i) {
-        if (WaitForSingleObject(process.hProcess, kPollMs) == WAIT_OBJECT_0)
-            return;
-        if (const HWND box = Find(process.dwProcessId, false))
-            AnswerBox(box);
-        dialog = Find(process.dwProcessId, true);
-    }
+    machine::PollUntil(kDialogWait, [&] {
+        BoxInfo box;
+        if (program.FindBox(box)) {
+            Print(box);
+            ProgramUnderTest::PressOk(box);
+        }
+        dialog = program.FindDialog();
+        return dialog != nullptr || !program.Running();
+    }, kLookEveryMs);
     if (dialog == nullptr)
         return;
     Sleep(500);  // let it paint
@@ -123,11 +90,9 @@ void PlayUser(const PROCESS_INFORMATION& process, const char* picture)
         std::printf("  dialog on screen, picture saved\n");
     std::printf("  pressing OK\n");
     std::fflush(stdout);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    while (WaitForSingleObject(process.hProcess, kPollMs) == WAIT_TIMEOUT) {
-        if (const HWND box = Find(process.dwProcessId, false))
-            AnswerBox(box);
-    }
+    ProgramUnderTest::Click(dialog, IDOK);
+    for (const BoxInfo& box : program.AnswerBoxesUntilExit(machine::TimeOut::max()))
+        Print(box);
 }
 
 std::string Quote(const char* argument)
@@ -149,26 +114,18 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: demo-driver [--auto SHOT.bmp] PROGRAM [ARGS...]\n");
         return 2;
     }
-    std::string commandLine = Quote(argv[first]);
+    std::string arguments;
     for (int i = first + 1; i < argc; ++i)
-        commandLine += " " + Quote(argv[i]);
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
+        arguments += (arguments.empty() ? "" : " ") + Quote(argv[i]);
 
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        std::fprintf(stderr, "cannot start %s (error %lu)\n", commandLine.c_str(), GetLastError());
+    ProgramUnderTest program(argv[first], arguments);
+    if (!program.Started()) {
+        std::fprintf(stderr, "cannot start %s (error %lu)\n", argv[first], program.StartError());
         return 2;
     }
     if (picture != nullptr)
-        PlayUser(process, picture);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD status = 0;
-    GetExitCodeProcess(process.hProcess, &status);
+        PlayUser(program, picture);
+    const DWORD status = static_cast<DWORD>(program.WaitForExit(machine::TimeOut::max()));
     std::printf("exit status %lu\n", status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return status == 3010 ? 0 : 1;
 }

@@ -2,23 +2,40 @@
 // this Wine machine: afterwards everything of the product is gone and
 // everything of others is still there.
 #include "sample/Sample.h"
-#include "support/TestSupport.h"
-#include "support/UiDriver.h"
+
+#include "machine/Environment.h"
+#include "machine/Expected.h"
+#include "machine/Files.h"
+#include "machine/Paths.h"
+#include "machine/Registry.h"
+#include "machine/UiDriver.h"
+#include "machine/Views.h"
+#include "machine/WindowsVersion.h"
+#include "res/resource.h"
+#include "support/Planting.h"
+#include "sysops/Handles.h"
 #include "sysops/Probes.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
 
-using namespace testing_support;
+using namespace machine;
+using testing_support::PlantString;
 
 namespace {
 
 constexpr int kRebootRequired = 3010;
+constexpr TimeOut kRunTimeOut = std::chrono::seconds(120);
+
+using expected::Box;
 
 struct Scenario {
     const char* name;
@@ -105,14 +122,14 @@ TEST_P(SilentRun, RemovesTheProductAndNothingElse)
     ASSERT_EQ(NotPlanted(machine.Inspect()), std::vector<std::string>());
 
     ProgramUnderTest first(ProgramPath(), "/s");
-    EXPECT_EQ(first.WaitForExit(120000), kRebootRequired);
-    EXPECT_FALSE(first.SawVisibleWindow());
+    EXPECT_EQ(first.WaitForExit(kRunTimeOut), kRebootRequired);
+    EXPECT_FALSE(first.SampledVisibleWindow()) << "a window was up at one of the looks every 20 ms";
     const std::vector<sample::ItemState> after = machine.Inspect();
     EXPECT_EQ(Wrong(after), std::vector<std::string>());
 
     // A second run finds nothing left to do and changes nothing.
     ProgramUnderTest second(ProgramPath(), "/s");
-    EXPECT_EQ(second.WaitForExit(120000), kRebootRequired);
+    EXPECT_EQ(second.WaitForExit(kRunTimeOut), kRebootRequired);
     const std::vector<sample::ItemState> again = machine.Inspect();
     ASSERT_EQ(again.size(), after.size());
     for (std::size_t i = 0; i < again.size(); ++i)
@@ -133,13 +150,6 @@ const Scenario kScenarios[] = {
 
 INSTANTIATE_TEST_SUITE_P(EndToEnd, SilentRun, ::testing::ValuesIn(kScenarios));
 
-std::string Env(const char* name)
-{
-    char value[1024] = {};
-    GetEnvironmentVariableA(name, value, sizeof value);
-    return value;
-}
-
 // The user's view: every box read and answered, in order, the bar full when
 // the final box comes.
 TEST(EndToEnd, InteractiveDebugRun)
@@ -152,7 +162,7 @@ TEST(EndToEnd, InteractiveDebugRun)
     ProgramUnderTest program(ProgramPath(), "/debug");
     BoxInfo box;
     ASSERT_TRUE(program.WaitForBox(box));
-    EXPECT_EQ(box.caption + ": " + box.text, "Command Line Argument: /debug");
+    EXPECT_EQ(Box(box.caption, box.text), Box(expected::kArgumentCaption, "/debug"));
     ProgramUnderTest::PressOk(box);
     const HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
@@ -160,29 +170,21 @@ TEST(EndToEnd, InteractiveDebugRun)
 
     std::vector<std::string> seen;
     LRESULT barAtFinalBox = -1;
-    while (program.WaitForBox(box, 120000)) {
-        seen.push_back(box.caption + ": " + box.text);
-        if (box.caption == "Information")
-            barAtFinalBox = SendDlgItemMessageA(dialog, 1000, PBM_GETPOS, 0, 0);
+    while (program.WaitForBox(box, kRunTimeOut)) {
+        seen.push_back(Box(box.caption, box.text));
+        if (box.caption == expected::kInformationCaption)
+            barAtFinalBox = SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_GETPOS, 0, 0);
         ProgramUnderTest::PressOk(box);
     }
-    const std::string windir = Env("WINDIR");
-    const std::string systemDir = windir + (IsWow64() ? "\\SysWOW64" : "\\system32");
-    std::vector<std::string> expected = {"Environment Variable WINDIR: " + windir};
-    if (IsWow64())
-        expected.push_back("Windows SysWOW64 Directory: " + systemDir);
-    expected.push_back("Windows System Directory: " + systemDir);
-    expected.push_back("Environment Variable PROGRAMFILES: " + Env("PROGRAMFILES"));
-    ASSERT_EQ(seen.size(), expected.size() + 3);
-    EXPECT_EQ(std::vector<std::string>(seen.begin(), seen.begin() + expected.size()), expected);
+    const std::vector<std::string> locations = expected::LocationBoxes();
+    ASSERT_EQ(seen.size(), locations.size() + 3);
+    EXPECT_EQ(std::vector<std::string>(seen.begin(), seen.begin() + locations.size()), locations);
     // The install directory the sample named in the registry, without its trailing backslash.
-    EXPECT_EQ(seen[expected.size()].rfind("Morvane Directory: ", 0), 0u);
-    EXPECT_NE(seen[expected.size()].back(), '\\');
-    EXPECT_EQ(seen[expected.size() + 1], "Delete: Delete 32-bit shared dll's");
-    EXPECT_EQ(seen.back(),
-              "Information: Morvane has been removed successfuly.\n\nPlease Reboot the computer to complete the "
-              "operation.");
-    EXPECT_EQ(barAtFinalBox, 50);
+    EXPECT_EQ(seen[locations.size()].rfind(Box(expected::kInstallDirCaption, ""), 0), 0u);
+    EXPECT_NE(seen[locations.size()].back(), '\\');
+    EXPECT_EQ(seen[locations.size() + 1], Box(expected::kDeleteCaption, expected::kDeleteText));
+    EXPECT_EQ(seen.back(), Box(expected::kInformationCaption, expected::kFinalText));
+    EXPECT_EQ(barAtFinalBox, expected::kBarEnd);
     EXPECT_EQ(program.WaitForExit(), kRebootRequired);
     EXPECT_EQ(Wrong(machine.Inspect()), std::vector<std::string>());
 }
@@ -196,16 +198,16 @@ TEST(EndToEnd, ShortNameOfProgramFilesIsNoInstallTree)
     const PlantedMachine machine(scenario);
     ASSERT_TRUE(machine.Planted());
     ASSERT_TRUE(machine.Failures().empty()) << machine.Failures().front();
-    const std::string programFiles = Env("PROGRAMFILES");
+    const std::string programFiles = Variable("PROGRAMFILES");
     char shortName[MAX_PATH] = {};
     const DWORD length = GetShortPathNameA(programFiles.c_str(), shortName, sizeof shortName);
     ASSERT_TRUE(length > 0 && length < sizeof shortName);
     if (programFiles == shortName)
         GTEST_SKIP() << programFiles << " has no short name here";
-    RegSetString("Software\\TQM\\CardBridge\\Main", "MorvDir", shortName, kView32);
+    ASSERT_TRUE(PlantString("Software\\TQM\\CardBridge\\Main", "MorvDir", shortName, kView32));
 
     ProgramUnderTest program(ProgramPath(), "/s");
-    EXPECT_EQ(program.WaitForExit(120000), kRebootRequired);
+    EXPECT_EQ(program.WaitForExit(kRunTimeOut), kRebootRequired);
 
     std::vector<std::string> lost;
     for (const sample::ItemState& item : machine.Inspect()) {
@@ -213,7 +215,102 @@ TEST(EndToEnd, ShortNameOfProgramFilesIsNoInstallTree)
             lost.push_back(std::string(item.kind) + " " + item.where);
     }
     EXPECT_EQ(lost, std::vector<std::string>()) << "MorvDir " << shortName;
-    EXPECT_TRUE(PathExists(programFiles + "\\Common Files"));
+    EXPECT_TRUE(Exists(programFiles + "\\Common Files"));
+}
+
+// What a record says of its items with `outcome`: the kind and the name of
+// each, in order. An item line is the outcome in a column of 13, then the
+// kind and name, then perhaps "  [why]".
+std::vector<std::string> ItemsRecorded(const std::vector<std::string>& lines, const char* outcome)
+{
+    constexpr std::size_t kColumn = 13;
+    std::vector<std::string> items;
+    for (const std::string& line : lines) {
+        const std::size_t length = std::strlen(outcome);
+        if (line.size() > kColumn && line.compare(0, length, outcome) == 0 && line[length] == ' ' &&
+            line.compare(length, kColumn - length, std::string(kColumn - length, ' ')) == 0)
+            items.push_back(line.substr(kColumn, line.find("  [") - kColumn));
+    }
+    return items;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> items)
+{
+    std::sort(items.begin(), items.end());
+    return items;
+}
+
+// A run's exit status and the record it wrote.
+struct RecordedRun {
+    int status;
+    std::vector<std::string> lines;
+};
+
+RecordedRun RunWithRecord(const std::string& record, const std::string& arguments)
+{
+    ProgramUnderTest program(ProgramPath(), arguments + " /log:" + record);
+    RecordedRun run{program.WaitForExit(kRunTimeOut), ReadLines(record)};
+    return run;
+}
+
+// A preview changes nothing and lists what is there; the run after it
+// removes exactly that, a file in use staying behind as failed, in the
+// residue, and the status 1603; once the file is free a further run takes
+// it, and a run on the cleaned machine finds nothing at all.
+TEST(EndToEnd, PreviewThenRunsWithTheirRecords)
+{
+    const Scenario scenario = IsWow64() ? kScenarios[0] : kScenarios[2];
+    const PlantedMachine machine(scenario);
+    ASSERT_TRUE(machine.Planted());
+    ASSERT_TRUE(machine.Failures().empty()) << machine.Failures().front();
+    const ScratchDir records("records");
+    const std::vector<sample::ItemState> before = machine.Inspect();
+
+    const RecordedRun preview = RunWithRecord(records / "preview.log", "/preview /s");
+    EXPECT_EQ(preview.status, 1);
+    const std::vector<sample::ItemState> afterPreview = machine.Inspect();
+    ASSERT_EQ(afterPreview.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(afterPreview[i].present, before[i].present) << "the preview changed " << before[i].where;
+    const std::vector<std::string> found = ItemsRecorded(preview.lines, "would remove");
+    EXPECT_TRUE(ItemsRecorded(preview.lines, "removed").empty());
+    ASSERT_FALSE(preview.lines.empty());
+    EXPECT_EQ(preview.lines.back(), "exit         1");
+
+    const std::string inUse =
+        Variable("WINDIR") + (IsWow64() ? "\\SysWOW64" : "\\system32") + "\\tqcsp.dll";
+    sysops::UniqueFile held(CreateFileA(inUse.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                        nullptr));
+    ASSERT_TRUE(held.IsValid()) << inUse;
+    const RecordedRun removal = RunWithRecord(records / "run.log", "/s");
+    held.Reset();
+    EXPECT_EQ(removal.status, 1603);
+    std::vector<std::string> actedOn = ItemsRecorded(removal.lines, "removed");
+    const std::vector<std::string> failed = ItemsRecorded(removal.lines, "failed");
+    actedOn.insert(actedOn.end(), failed.begin(), failed.end());
+    EXPECT_EQ(Sorted(actedOn), Sorted(found));
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_NE(failed[0].find(inUse), std::string::npos);
+    const auto failure = std::find_if(removal.lines.begin(), removal.lines.end(), [](const std::string& line) {
+        return line.rfind("failed", 0) == 0;
+    });
+    ASSERT_NE(failure, removal.lines.end());
+    EXPECT_NE(failure->find("  [error "), std::string::npos) << *failure;
+    EXPECT_EQ(ItemsRecorded(removal.lines, "residue"), failed);
+    EXPECT_EQ(removal.lines.back(), "exit         1603");
+
+    const RecordedRun finish = RunWithRecord(records / "finish.log", "/s");
+    EXPECT_EQ(finish.status, kRebootRequired);
+    EXPECT_EQ(ItemsRecorded(finish.lines, "removed"), failed);
+    EXPECT_TRUE(ItemsRecorded(finish.lines, "residue").empty());
+    EXPECT_EQ(Wrong(machine.Inspect()), std::vector<std::string>());
+
+    const RecordedRun clean = RunWithRecord(records / "clean.log", "/s");
+    EXPECT_EQ(clean.status, kRebootRequired);
+    for (const char* outcome : {"removed", "would remove", "kept", "failed"})
+        EXPECT_EQ(ItemsRecorded(clean.lines, outcome), std::vector<std::string>()) << outcome;
+    EXPECT_FALSE(ItemsRecorded(clean.lines, "not present").empty());
+    EXPECT_EQ(RunWithRecord(records / "clean-preview.log", "/preview /s").status, 0);
 }
 
 }  // namespace

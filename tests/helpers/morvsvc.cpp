@@ -12,6 +12,8 @@
 // HOLDPATH is a file the process keeps open, not to be deleted, until it
 // exits, as a service holds its own files.
 // Log lines: "start <argument>", "control <code>", "stopped".
+#include "machine/AppendLine.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -32,14 +34,7 @@ HANDLE g_stopRequested = nullptr;
 
 void Log(const char* line)
 {
-    const HANDLE file = CreateFileA(g_logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    WriteFile(file, line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
-    WriteFile(file, "\r\n", 2, &written, nullptr);
-    CloseHandle(file);
+    machine::AppendLine(g_logPath, line);
 }
 
 void Report(DWORD state, DWORD controlsAccepted)

@@ -1,21 +1,24 @@
 // Looks at every item of the sample and says whether it is there and
 // whether it should be after a completed uninstall run.
 #include "sample/Sample.h"
-#include "sample/SampleFiles.h"
 #include "sample/SampleLocations.h"
-#include "sample/SamplePrograms.h"
-#include "sample/SampleRegistry.h"
 #include "sample/SampleState.h"
 #include "sample/SampleVariant.h"
 
+#include "machine/Files.h"
+#include "machine/Processes.h"
+#include "machine/Registry.h"
+#include "machine/Services.h"
+#include "machine/Views.h"
 #include "sysops/FsRedirection.h"
 
 #include <algorithm>
-#include <sstream>
 
 namespace sample {
 
 namespace {
+
+using machine::ValueExists;
 
 struct Inspection {
     const Variant& variant;
@@ -34,7 +37,7 @@ struct Inspection {
 
 bool SameText(const std::string& a, const char* b) { return lstrcmpiA(a.c_str(), b) == 0; }
 
-std::string KeyText(const char* key, REGSAM view) { return ViewName(view) + "\\" + key; }
+std::string KeyText(const char* key, REGSAM view) { return machine::ViewName(view) + "\\" + key; }
 std::string ValueText(const char* key, const std::string& name, REGSAM view)
 {
     return KeyText(key, view) + " : " + name;
@@ -47,11 +50,11 @@ void InspectFiles(Inspection& in)
             continue;
         const std::string path = FilePath(row, in.where, in.state.localPackage);
         sysops::ScopedFsRedirectionOff native(IsNative(row.base, in.variant));
-        in.Add(row.fate, "file", path, Exists(path));
+        in.Add(row.fate, "file", path, machine::Exists(path));
     }
     for (const FolderRow& row : Folders()) {
         if (Applies(row.when, in.variant))
-            in.Add(row.fate, "folder", FolderPath(row, in.where), IsDirectory(FolderPath(row, in.where)));
+            in.Add(row.fate, "folder", FolderPath(row, in.where), machine::IsDirectory(FolderPath(row, in.where)));
     }
 }
 
@@ -61,7 +64,7 @@ void InspectRegistry(Inspection& in)
     for (const KeyRow& row : Keys()) {
         const REGSAM view = ViewFlag(row.view, win64);
         if (Applies(row.when, in.variant, row.key))
-            in.Add(row.fate, "key", KeyText(row.key, view), KeyExists(row.key, view));
+            in.Add(row.fate, "key", KeyText(row.key, view), machine::KeyExists(row.key, view));
     }
     for (const ValueRow& row : Values()) {
         const REGSAM view = ViewFlag(row.view, win64);
@@ -95,7 +98,7 @@ void InspectEntries(Inspection& in)
             continue;
         const REGSAM view = ViewFlag(row.view, in.variant.win64);
         std::vector<std::string> entries;
-        ReadStrings(row.key, row.name, view, entries);
+        machine::ReadStrings(row.key, row.name, view, entries);
         const bool listed = std::any_of(entries.begin(), entries.end(),
                                         [&](const std::string& entry) { return SameText(entry, row.entry); });
         in.Add(row.fate, "entry", ValueText(row.key, row.name, view) + " lists " + row.entry, listed);
@@ -126,8 +129,8 @@ void InspectPrograms(Inspection& in)
         if (!Applies(row.when, in.variant))
             continue;
         const StartedProgram* started = FindProgram(in.state, row.image);
-        const bool timedOut = Exists(Join(kMarksDir, (std::string(row.image) + ".timeout.txt").c_str()));
-        const bool running = started != nullptr && IsRunning(started->pid, started->image);
+        const bool timedOut = machine::Exists(Join(kMarksDir, (std::string(row.image) + ".timeout.txt").c_str()));
+        const bool running = started != nullptr && machine::IsRunning(started->pid, started->image);
         const char* detail = started == nullptr ? "never started"
                              : timedOut         ? "ran out its time: nothing ended it"
                                                 : "";
@@ -135,17 +138,16 @@ void InspectPrograms(Inspection& in)
     }
     for (const ServiceRow& row : Services()) {
         if (Applies(row.when, in.variant))
-            in.Add(row.fate, "service", row.name, ServiceExists(row.name));
+            in.Add(row.fate, "service", row.name, machine::ServiceExists(row.name));
     }
 }
 
-std::vector<std::string> LinesOf(const std::string& text)
+// A mark's lines, without trailing blanks, and none empty.
+std::vector<std::string> MarkLines(const std::string& path)
 {
     std::vector<std::string> lines;
-    std::istringstream stream(text);
-    std::string line;
-    while (std::getline(stream, line)) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+    for (std::string line : machine::ReadLines(path)) {
+        while (!line.empty() && line.back() == ' ')
             line.pop_back();
         if (!line.empty())
             lines.push_back(line);
@@ -183,7 +185,7 @@ void InspectMarks(Inspection& in)
     for (const MarkRow& row : Marks()) {
         if (!Applies(row.when, in.variant))
             continue;
-        const std::vector<std::string> lines = LinesOf(ReadText(Join(kMarksDir, row.file)));
+        const std::vector<std::string> lines = MarkLines(Join(kMarksDir, row.file));
         std::string detail;
         for (const std::string& line : lines)
             detail += (detail.empty() ? "" : " | ") + line;

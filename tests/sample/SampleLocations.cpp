@@ -1,8 +1,8 @@
 #include "sample/SampleLocations.h"
 
+#include "machine/Environment.h"
+#include "machine/Views.h"
 #include "sysops/Probes.h"
-
-#include <windows.h>
 
 namespace sample {
 
@@ -10,14 +10,10 @@ namespace {
 
 bool ReadVariable(const char* name, std::string& value, std::string& error)
 {
-    char buffer[512];
-    const DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
-    if (length == 0 || length >= sizeof buffer) {
-        error = std::string(name) + " is not set (or too long)";
-        return false;
-    }
-    value.assign(buffer, length);
-    return true;
+    if (machine::ReadVariable(name, value))
+        return true;
+    error = std::string(name) + " is not set";
+    return false;
 }
 
 // The all-users program menu, by the version class: 98 and Me keep it in
@@ -41,6 +37,13 @@ bool FindMenu(const Variant& variant, Locations& where, std::string& error)
 }
 
 }  // namespace
+
+REGSAM ViewFlag(View view, bool win64)
+{
+    if (!win64)
+        return 0;
+    return view == View::V0 ? machine::kView32 : machine::kView64;
+}
 
 const std::string& Locations::Of(Base base) const
 {

@@ -5,6 +5,8 @@
 
 #include "sample/SampleRows.h"
 
+#include <windows.h>
+
 #include <string>
 
 namespace sample {
@@ -20,6 +22,9 @@ struct Locations {
 
     const std::string& Of(Base base) const;
 };
+
+// The access flag of a catalogue view: none on 32-bit Windows.
+REGSAM ViewFlag(View view, bool win64);
 
 // False, with `error` saying why, when a directory cannot be told (an
 // unset WINDIR, PROGRAMFILES or ALLUSERSPROFILE).

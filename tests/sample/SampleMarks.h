@@ -3,9 +3,9 @@
 // deletes. Header-only, so that the components need nothing but Windows.
 #pragma once
 
-#include <windows.h>
+#include "machine/AppendLine.h"
 
-#include <cstring>
+#include <windows.h>
 
 namespace sample_marks {
 
@@ -22,14 +22,7 @@ inline void AppendMark(const char* fileName, const char* line)
     lstrcpyA(path, kFolder);
     lstrcatA(path, "\\");
     lstrcatA(path, fileName);
-    const HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    WriteFile(file, line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
-    WriteFile(file, "\r\n", 2, &written, nullptr);
-    CloseHandle(file);
+    machine::AppendLine(path, line);
 }
 
 }  // namespace sample_marks

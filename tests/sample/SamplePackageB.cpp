@@ -1,15 +1,18 @@
 #include "sample/SamplePackageB.h"
 
-#include "sample/SampleFiles.h"
-#include "sample/SamplePrograms.h"
-#include "sample/SampleRegistry.h"
+#include "machine/Files.h"
+#include "machine/Msiexec.h"
+#include "machine/Paths.h"
+#include "machine/Registry.h"
 
 namespace sample {
 
 namespace {
 
-// Installs take several seconds under Wine; a hung msiexec must not hang the tests.
-constexpr DWORD kMsiexecTimeoutMs = 180000;
+using machine::DeleteTree;
+using machine::KeyExists;
+using machine::Msiexec;
+using machine::SubkeyNames;
 
 #define INSTALLER "Software\\Microsoft\\Windows\\CurrentVersion\\Installer"
 constexpr char kPacked[] = "1E49C7D26B0A83F4E851C6B4F9A0D237";
@@ -19,11 +22,6 @@ constexpr char kAdvertised[] = "Software\\Classes\\Installer\\Products\\1E49C7D2
 // msiexec's own upgrade-code record, beside the classes' one the uninstaller names.
 constexpr char kUpgradeRecord[] = INSTALLER "\\UpgradeCodes\\4A1E3C85D7B219F4680A4D7B9EC3F521";
 #undef INSTALLER
-
-int Msiexec(const std::string& arguments)
-{
-    return RunAndWait("msiexec.exe " + arguments + " /qn", kMsiexecTimeoutMs);
-}
 
 bool IsRegistered(REGSAM view)
 {
@@ -36,10 +34,10 @@ void RemoveComponentRecords(REGSAM view)
 {
     for (const std::string& name : SubkeyNames(kSystemComponents, view)) {
         const std::string key = std::string(kSystemComponents) + "\\" + name;
-        if (!ValueExists(key, kPacked, view))
+        if (!machine::ValueExists(key, kPacked, view))
             continue;
-        DeleteValue(key, kPacked, view);
-        if (!TreeHoldsValues(key, view) && SubkeyNames(key, view).empty())
+        machine::DeleteValue(key, kPacked, view);
+        if (!machine::TreeHoldsValues(key, view) && SubkeyNames(key, view).empty())
             DeleteTree(key, view);
     }
 }
@@ -48,8 +46,8 @@ void RemoveComponentRecords(REGSAM view)
 
 std::string PackageBDatabase()
 {
-    const std::string path = HelperDir() + "\\packageB.msi";
-    return Exists(path) ? path : std::string();
+    const std::string path = machine::TestBinDir() + "\\packageB.msi";
+    return machine::Exists(path) ? path : std::string();
 }
 
 bool InstallPackageB(const Locations& where, const Variant& variant, std::string& localPackage, std::string& note)
@@ -65,7 +63,7 @@ bool InstallPackageB(const Locations& where, const Variant& variant, std::string
         Msiexec(std::string("/x ") + kPackageBCode);
     const std::string target = Join(where.install, kPackageBFolder);
     const int result = Msiexec("/i \"" + database + "\" INSTALLDIR=\"" + target + "\"");
-    if (result != 0 || !ReadString(kPackageBProperties, "LocalPackage", view, localPackage)) {
+    if (result != 0 || !machine::ReadString(kPackageBProperties, "LocalPackage", view, localPackage)) {
         note = "msiexec /i packageB.msi ended with " + std::to_string(result);
         RemovePackageB(variant, localPackage);
         localPackage.clear();
@@ -83,7 +81,7 @@ void RemovePackageB(const Variant& variant, const std::string& localPackage)
     DeleteTree(kProductRecord, view);
     DeleteTree(kUpgradeRecord, view);
     if (!localPackage.empty())
-        DeleteForced(localPackage);
+        machine::DeleteForced(localPackage);
 }
 
 }  // namespace sample

@@ -1,13 +1,15 @@
 // Lays the sample into the machine, row by row.
 #include "sample/Sample.h"
-#include "sample/SampleFiles.h"
 #include "sample/SampleLocations.h"
 #include "sample/SamplePackageB.h"
-#include "sample/SamplePrograms.h"
-#include "sample/SampleRegistry.h"
 #include "sample/SampleState.h"
 #include "sample/SampleVariant.h"
 
+#include "machine/Child.h"
+#include "machine/Files.h"
+#include "machine/Paths.h"
+#include "machine/Registry.h"
+#include "machine/Services.h"
 #include "sysops/FsRedirection.h"
 
 #include <algorithm>
@@ -15,6 +17,9 @@
 namespace sample {
 
 namespace {
+
+using machine::CopyInto;
+using machine::SetString;
 
 // What every planted key holds, so that only a whole-tree deletion takes it.
 constexpr char kFillValue[] = "SampleValue";
@@ -40,9 +45,22 @@ struct Planting {
 
 bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
+DWORD AttributesOf(Attr attr)
+{
+    switch (attr) {
+    case Attr::Normal: return FILE_ATTRIBUTE_NORMAL;
+    case Attr::ReadOnly: return FILE_ATTRIBUTE_READONLY;
+    case Attr::Hidden: return FILE_ATTRIBUTE_HIDDEN;
+    case Attr::ReadOnlyHidden: return FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+    }
+    return FILE_ATTRIBUTE_NORMAL;
+}
+
+std::string HelperPath(const char* name) { return Join(machine::TestBinDir(), name); }
+
 void NoteMissingKey(Planting& p, const std::string& key, REGSAM view)
 {
-    const std::string missing = FirstMissingKey(key, view);
+    const std::string missing = machine::FirstMissingKey(key, view);
     if (missing.empty())
         return;
     for (const CreatedKey& created : p.state.createdKeys) {
@@ -54,7 +72,7 @@ void NoteMissingKey(Planting& p, const std::string& key, REGSAM view)
 
 void NoteMissingDir(Planting& p, const std::string& dir)
 {
-    const std::string missing = FirstMissingDir(dir);
+    const std::string missing = machine::FirstMissingDir(dir);
     if (missing.empty())
         return;
     for (const std::string& created : p.state.createdDirs) {
@@ -72,7 +90,7 @@ void NoteMissingParents(Planting& p)
     const Variant& v = p.variant;
     for (const FileRow& row : Files()) {
         if (Applies(row.when, v) && row.content != Content::Existing && !IsNative(row.base, v))
-            NoteMissingDir(p, FolderOf(FilePath(row, p.where, std::string())));
+            NoteMissingDir(p, machine::FolderOf(FilePath(row, p.where, std::string())));
     }
     for (const FolderRow& row : Folders()) {
         if (Applies(row.when, v))
@@ -111,14 +129,14 @@ void PlantPackageB(Planting& p)
 
 bool PlantFile(const FileRow& row, const std::string& path)
 {
-    const std::string helpers = HelperDir();
+    const DWORD attributes = AttributesOf(row.attr);
     switch (row.content) {
-    case Content::Existing: return Exists(path);
-    case Content::Identity: return CopyInto(Join(helpers, kIdentityComponent), path, row.attr);
-    case Content::ApiCore: return CopyInto(Join(helpers, kApiCoreComponent), path, row.attr);
-    case Content::Monitor: return CopyInto(Join(helpers, kMonitorProgram), path, row.attr);
+    case Content::Existing: return machine::Exists(path);
+    case Content::Identity: return CopyInto(HelperPath(kIdentityComponent), path, attributes);
+    case Content::ApiCore: return CopyInto(HelperPath(kApiCoreComponent), path, attributes);
+    case Content::Monitor: return CopyInto(HelperPath(kMonitorProgram), path, attributes);
     case Content::Text:
-    case Content::CachedPackage: return WriteText(path, "Morvane sample: " + path + "\r\n", row.attr);
+    case Content::CachedPackage: return machine::WriteText(path, "Morvane sample: " + path + "\r\n", attributes);
     }
     return false;
 }
@@ -134,7 +152,7 @@ void PlantFiles(Planting& p)
             p.Fail("file " + path);
     }
     for (const FolderRow& row : Folders()) {
-        if (Applies(row.when, p.variant) && !p.WrittenByMsiexec(row.source) && !MakeDirs(FolderPath(row, p.where)))
+        if (Applies(row.when, p.variant) && !p.WrittenByMsiexec(row.source) && !machine::MakeDirs(FolderPath(row, p.where)))
             p.Fail("folder " + FolderPath(row, p.where));
     }
 }
@@ -142,7 +160,7 @@ void PlantFiles(Planting& p)
 bool PlantKey(const KeyRow& row, REGSAM view)
 {
     if (row.fill == Fill::Bare)
-        return CreateKey(row.key, view);
+        return machine::MakeKey(row.key, view).IsValid();
     const std::string key = row.key;
     return SetString(key, kFillValue, "planted by the Morvane sample", view) &&
            SetString(key + "\\" + kFillSubkey, kFillDeepValue, "1", view);
@@ -163,7 +181,7 @@ void PlantRegistry(Planting& p)
     }
     for (const PathValueRow& row : SharedReferences()) {
         const std::string name = PathValueName(row, p.where);
-        if (Applies(row.when, v) && !SetDword(kSharedDlls, name.c_str(), 1, ViewFlag(row.view, v.win64)))
+        if (Applies(row.when, v) && !machine::SetDword(kSharedDlls, name.c_str(), 1, ViewFlag(row.view, v.win64)))
             p.Fail("reference " + name);
     }
     for (const PathValueRow& row : InstallerFolders()) {
@@ -180,14 +198,45 @@ void PlantEntries(Planting& p)
             continue;
         const REGSAM view = ViewFlag(row.view, p.variant.win64);
         std::vector<std::string> entries;
-        ReadStrings(row.key, row.name, view, entries);
+        machine::ReadStrings(row.key, row.name, view, entries);
         const bool listed = std::any_of(entries.begin(), entries.end(),
                                         [&](const std::string& entry) { return SameText(entry, row.entry); });
         if (!listed)
             entries.push_back(row.entry);
-        if (!WriteStrings(row.key, row.name, entries, view))
+        if (!machine::SetStrings(row.key, row.name, entries, view))
             p.Fail(std::string("entry ") + row.entry + " of " + row.name);
     }
+}
+
+// Starts the program from its own folder; its process id, or 0. It outlives
+// the sample's tool, so it gets none of the tool's standard handles: a shell
+// reading the tool's output would wait for it otherwise.
+DWORD StartProgram(const std::string& path)
+{
+    machine::Child program(
+        machine::Launch{machine::CommandLine(path), machine::FolderOf(path), {}, machine::StandardHandles::Discarded});
+    return program.Started() ? program.Detach() : 0;
+}
+
+std::string LastErrorText(const char* what)
+{
+    return std::string(what) + " failed with error " + std::to_string(GetLastError());
+}
+
+// Registers the service (removing an earlier sample's first) and starts it;
+// false, with `error` set, when any of that fails.
+bool RunService(const ServiceRow& row, const std::string& commandLine, std::string& error)
+{
+    machine::UninstallService(row.name, row.image);
+    if (!machine::InstallService(row.name, commandLine)) {
+        error = LastErrorText("CreateService");
+        return false;
+    }
+    if (!machine::StartServiceAndWait(row.name)) {
+        error = std::string("service ") + row.name + " did not start and run";
+        return false;
+    }
+    return true;
 }
 
 // The running programs start from the sample's own folder, so that the
@@ -199,7 +248,7 @@ void StartPrograms(Planting& p)
         if (!Applies(row.when, p.variant))
             continue;
         const std::string path = Join(runDir, row.image);
-        const DWORD pid = CopyInto(Join(HelperDir(), kMonitorProgram), path, Attr::Normal) ? StartProgram(path) : 0;
+        const DWORD pid = CopyInto(HelperPath(kMonitorProgram), path) ? StartProgram(path) : 0;
         if (pid == 0)
             p.Fail(std::string("program ") + row.image);
         else
@@ -209,16 +258,16 @@ void StartPrograms(Planting& p)
 
 void StartServices(Planting& p)
 {
-    const std::string program = Join(HelperDir(), kServiceProgram);
+    const std::string program = HelperPath(kServiceProgram);
     for (const ServiceRow& row : Services()) {
         if (!Applies(row.when, p.variant))
             continue;
         const std::string path = std::string(kSampleRoot) + "\\service\\" + row.image;
         std::string error;
-        if (!CopyInto(program, path, Attr::Normal))
+        if (!CopyInto(program, path))
             error = "the test service program " + program + " is missing";
         else
-            InstallService(row.name, "\"" + path + "\" " + Join(kMarksDir, "service.txt"), error);
+            RunService(row, machine::CommandLine(path, Join(kMarksDir, "service.txt")), error);
         if (!error.empty())
             p.Fail(std::string("service ") + row.name + ": " + error);
     }
@@ -242,7 +291,7 @@ PlantResult Plant(const Variant& variant)
     state.variant = variant;
     Planting p{variant, where, state, result};
     NoteMissingParents(p);
-    MakeDirs(kMarksDir);
+    machine::MakeDirs(kMarksDir);
     SaveState(state);  // so that a plant that stops half-way can still be removed
     PlantPackageB(p);
     SaveState(state);

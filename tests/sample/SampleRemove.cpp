@@ -1,14 +1,15 @@
 // Takes the sample off the machine again, whatever an uninstall run left
 // of it, the others' items included.
 #include "sample/Sample.h"
-#include "sample/SampleFiles.h"
 #include "sample/SampleLocations.h"
 #include "sample/SamplePackageB.h"
-#include "sample/SamplePrograms.h"
-#include "sample/SampleRegistry.h"
 #include "sample/SampleState.h"
 #include "sample/SampleVariant.h"
 
+#include "machine/Files.h"
+#include "machine/Processes.h"
+#include "machine/Registry.h"
+#include "machine/Services.h"
 #include "sysops/FsRedirection.h"
 
 #include <algorithm>
@@ -19,15 +20,21 @@ namespace sample {
 
 namespace {
 
+using machine::DeleteTree;
+using machine::DeleteValue;
+using machine::HoldsFiles;
+using machine::RemoveTree;
+using machine::TreeHoldsValues;
+
 bool SameText(const std::string& a, const char* b) { return lstrcmpiA(a.c_str(), b) == 0; }
 
 void EndPrograms(const Variant& variant, const State& state)
 {
     for (const StartedProgram& program : state.programs)
-        EndProgram(program.pid, program.image);
+        machine::EndProcess(program.pid, program.image);
     for (const ServiceRow& row : Services()) {
-        if (Applies(row.when, variant) || ServiceExists(row.name))
-            RemoveService(row.name);
+        if (Applies(row.when, variant) || machine::ServiceExists(row.name))
+            machine::UninstallService(row.name, row.image);
     }
 }
 
@@ -55,7 +62,7 @@ void RemoveEntries(const Variant& variant)
             continue;
         const REGSAM view = ViewFlag(row.view, variant.win64);
         std::vector<std::string> entries;
-        if (!ReadStrings(row.key, row.name, view, entries))
+        if (!machine::ReadStrings(row.key, row.name, view, entries))
             continue;
         entries.erase(std::remove_if(entries.begin(), entries.end(),
                                      [&](const std::string& entry) { return SameText(entry, row.entry); }),
@@ -63,7 +70,7 @@ void RemoveEntries(const Variant& variant)
         if (entries.empty())
             DeleteValue(row.key, row.name, view);
         else
-            WriteStrings(row.key, row.name, entries, view);
+            machine::SetStrings(row.key, row.name, entries, view);
     }
 }
 
@@ -90,7 +97,7 @@ void RemoveFiles(const Variant& variant, const Locations& where, const State& st
         if (!Applies(row.when, variant) || row.content == Content::Existing)
             continue;
         sysops::ScopedFsRedirectionOff native(IsNative(row.base, variant));
-        DeleteForced(FilePath(row, where, state.localPackage));
+        machine::DeleteForced(FilePath(row, where, state.localPackage));
     }
     std::vector<std::pair<std::string, Removal>> folders;
     for (const FolderRow& row : Folders()) {

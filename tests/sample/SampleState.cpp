@@ -1,6 +1,6 @@
 #include "sample/SampleState.h"
 
-#include "sample/SampleFiles.h"
+#include "machine/Files.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -82,14 +82,14 @@ bool SaveState(const State& state)
         text << kCreatedKey << ' ' << created.view << ' ' << created.key << "\r\n";
     for (const std::string& dir : state.createdDirs)
         text << kCreatedDir << ' ' << dir << "\r\n";
-    return WriteText(StatePath(), text.str(), Attr::Normal);
+    return machine::WriteText(StatePath(), text.str());
 }
 
 bool LoadState(State& state)
 {
     state = State();
     state.variant.win64 = ThisMachine().win64;
-    std::istringstream lines(ReadText(StatePath()));
+    std::istringstream lines(machine::ReadText(StatePath()));
     std::string line;
     bool any = false;
     while (std::getline(lines, line)) {

@@ -3,42 +3,35 @@
 // for, and Remove puts the machine back as it was.
 #include "sample/Sample.h"
 
-#include "support/TestSupport.h"
+#include "machine/Child.h"
+#include "machine/Environment.h"
+#include "machine/Files.h"
+#include "machine/Paths.h"
+#include "machine/Processes.h"
+#include "machine/Registry.h"
+#include "machine/Services.h"
+#include "machine/Views.h"
+#include "machine/WindowsVersion.h"
 #include "sysops/FsRedirection.h"
+#include "sysops/Handles.h"
 
 #include <gtest/gtest.h>
 
-#include <tlhelp32.h>
-
-#include <algorithm>
-#include <cstdio>
+#include <chrono>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
-using namespace testing_support;
+using namespace machine;
 
 namespace {
 
-constexpr DWORD kProgramTimeoutMs = 60000;
+constexpr TimeOut kProgramTimeOut = std::chrono::seconds(60);
 constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 // The identity component, under the program-files directory.
 constexpr char kIdentityInTree[] = "\\TQM\\Morvane\\Installation\\Seal5\\idsl5in.dll";
-
-std::string Variable(const char* name)
-{
-    char value[512] = {};
-    GetEnvironmentVariableA(name, value, sizeof value);
-    return value;
-}
-
-std::vector<REGSAM> Views()
-{
-    if (IsWow64())
-        return {kView32, kView64};
-    return {REGSAM{0}};
-}
 
 // ---- A fingerprint of every place the sample touches ----------------------
 
@@ -71,82 +64,43 @@ constexpr const char* kListedKeys[] = {
     "System\\CurrentControlSet\\Services\\EventLog\\System",
 };
 
-void AddKeyTree(HKEY key, const std::string& path, const std::string& tag, std::set<std::string>& lines)
+void AddKeyTree(const std::string& key, REGSAM view, std::set<std::string>& lines)
 {
-    lines.insert(tag + " key " + path);
-    char name[1024];
-    BYTE data[4096];
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = sizeof name;
-        DWORD dataLength = sizeof data;
-        DWORD type = 0;
-        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS)
-            break;
-        std::string text(reinterpret_cast<const char*>(data), dataLength);
-        lines.insert(tag + " value " + path + " : " + name + " = " + std::to_string(type) + ":" + text);
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        HKEY child = nullptr;
-        const std::string childPath = path + "\\" + name;
-        if (RegOpenKeyExA(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS) {
-            AddKeyTree(child, childPath, tag, lines);
-            RegCloseKey(child);
-        }
-    }
+    if (!KeyExists(key, view))
+        return;
+    const std::string tag = ViewName(view) + " ";
+    lines.insert(tag + "key " + key);
+    for (const Value& value : Values(key, view))
+        lines.insert(tag + "value " + key + " : " + value.name + " = " + std::to_string(value.type) + ":" + value.data);
+    for (const std::string& name : SubkeyNames(key, view))
+        AddKeyTree(key + "\\" + name, view, lines);
 }
 
-void AddKeyNames(HKEY key, const std::string& path, const std::string& tag, std::set<std::string>& lines)
+void AddKeyNames(const std::string& key, REGSAM view, std::set<std::string>& lines)
 {
-    char name[1024];
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        lines.insert(tag + " subkey " + path + "\\" + name);
-    }
+    for (const std::string& name : SubkeyNames(key, view))
+        lines.insert(ViewName(view) + " subkey " + key + "\\" + name);
 }
 
 void AddDirTree(const std::string& dir, bool recursive, std::set<std::string>& lines)
 {
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        const std::string path = dir + "\\" + name;
-        const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        lines.insert((folder ? "dir " : "file ") + path + " " + std::to_string(found.nFileSizeLow));
+    for (const DirEntry& entry : ListDir(dir)) {
+        const std::string path = dir + "\\" + entry.name;
+        const bool folder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        lines.insert((folder ? "dir " : "file ") + path + " " + std::to_string(entry.size));
         if (folder && recursive)
             AddDirTree(path, true, lines);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    }
 }
 
 std::set<std::string> Fingerprint()
 {
     std::set<std::string> lines;
-    for (REGSAM view : Views()) {
-        const std::string tag = view == kView32 ? "[32]" : view == kView64 ? "[64]" : "[]";
-        for (const char* path : kRecursiveKeys) {
-            HKEY key = nullptr;
-            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | view, &key) == ERROR_SUCCESS) {
-                AddKeyTree(key, path, tag, lines);
-                RegCloseKey(key);
-            }
-        }
-        for (const char* path : kListedKeys) {
-            HKEY key = nullptr;
-            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | view, &key) == ERROR_SUCCESS) {
-                AddKeyNames(key, path, tag, lines);
-                RegCloseKey(key);
-            }
-        }
+    for (REGSAM view : AllViews()) {
+        for (const char* key : kRecursiveKeys)
+            AddKeyTree(key, view, lines);
+        for (const char* key : kListedKeys)
+            AddKeyNames(key, view, lines);
     }
     const std::string windows = Variable("WINDIR");
     AddDirTree("C:", false, lines);
@@ -184,63 +138,20 @@ std::string Difference(const std::set<std::string>& before, const std::set<std::
 
 int RunIn(const std::string& folder, const std::string& commandLine)
 {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &process))
-        return -1;
-    CloseHandle(process.hThread);
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, kProgramTimeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
+    return RunAndWait(Launch{commandLine, folder, {}, StandardHandles::Shared}, kProgramTimeOut);
 }
 
-void CallExport(const std::string& library, const char* name)
+::testing::AssertionResult CallExport(const std::string& library, const char* name)
 {
-    const HMODULE module = LoadLibraryA(library.c_str());
-    ASSERT_NE(module, nullptr) << library;
+    const sysops::UniqueLibrary module(LoadLibraryA(library.c_str()));
+    if (!module)
+        return ::testing::AssertionFailure() << "cannot load " << library << " (error " << GetLastError() << ")";
     using Export = int(WINAPI*)();
-    const auto function = reinterpret_cast<Export>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    EXPECT_NE(function, nullptr) << name;
-    if (function != nullptr)
-        function();
-    FreeLibrary(module);
-}
-
-// Ends every process of this image name, as the uninstaller's first steps do.
-void EndAll(const char* image)
-{
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExeFile, image) != 0)
-            continue;
-        const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-        TerminateProcess(process, 0);
-        WaitForSingleObject(process, kProgramTimeoutMs);
-        CloseHandle(process);
-    }
-    CloseHandle(snapshot);
-}
-
-void StopService(const char* name)
-{
-    const SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    const SC_HANDLE service = OpenServiceA(manager, name, SERVICE_STOP | SERVICE_QUERY_STATUS);
-    SERVICE_STATUS status = {};
-    EXPECT_TRUE(ControlService(service, SERVICE_CONTROL_STOP, &status)) << GetLastError();
-    for (int i = 0; i < 100 && QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED; ++i)
-        Sleep(100);
-    CloseServiceHandle(service);
-    CloseServiceHandle(manager);
+    const auto function = reinterpret_cast<Export>(reinterpret_cast<void*>(GetProcAddress(module.Get(), name)));
+    if (function == nullptr)
+        return ::testing::AssertionFailure() << library << " does not export " << name;
+    function();
+    return ::testing::AssertionSuccess();
 }
 
 // ---- Looking items up in an inspection ------------------------------------
@@ -254,19 +165,24 @@ const sample::ItemState* Find(const std::vector<sample::ItemState>& items, const
     return nullptr;
 }
 
-void ExpectAllAsPlanted(const std::vector<sample::ItemState>& items)
+// Every item of the product and of others present, and no mark yet.
+::testing::AssertionResult AllAsPlanted(const std::vector<sample::ItemState>& items)
 {
-    ASSERT_FALSE(items.empty());
+    if (items.empty())
+        return ::testing::AssertionFailure() << "the inspection found no items";
+    std::string wrong;
     for (const sample::ItemState& item : items) {
-        if (item.group == sample::Group::Marks) {
-            EXPECT_FALSE(item.present) << item.where << ": no run has happened";
-        } else {
-            EXPECT_TRUE(item.present) << item.kind << " " << item.where << " " << item.detail;
-        }
+        const bool marks = item.group == sample::Group::Marks;
+        if (item.present == marks)
+            wrong += std::string("\n  ") + (marks ? "mark before any run: " : "not planted: ") + item.kind + " " +
+                     item.where + " " + item.detail;
     }
+    if (wrong.empty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << wrong;
 }
 
-bool PackageBBuilt() { return PathExists(TestBinDir() + "\\packageB.msi"); }
+bool PackageBBuilt() { return Exists(TestBinDir() + "\\packageB.msi"); }
 
 // A sample that is removed whatever the test does.
 class PlantedSample {
@@ -282,7 +198,17 @@ public:
     PlantedSample& operator=(const PlantedSample&) = delete;
 
     const sample::PlantResult& Result() const { return result_; }
-    const std::set<std::string>& Before() const { return before_; }
+    std::vector<sample::ItemState> Inspect() const { return sample::Inspect(variant_); }
+
+    // Removes the sample now: whether the machine is as it was before.
+    ::testing::AssertionResult Restored() const
+    {
+        sample::Remove(variant_);
+        const std::string difference = Difference(before_, Fingerprint());
+        if (difference.empty())
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "what the sample changed for good:\n" << difference;
+    }
 
 private:
     sample::Variant variant_;
@@ -290,11 +216,22 @@ private:
     sample::PlantResult result_;
 };
 
-void ExpectPlantedCleanly(const PlantedSample& planted)
+// Every item laid in and reported as such, and package B by msiexec
+// whenever its database was built.
+::testing::AssertionResult PlantedCleanly(const PlantedSample& planted)
 {
+    std::string wrong;
     for (const std::string& failure : planted.Result().failures)
-        ADD_FAILURE() << "not planted: " << failure;
-    EXPECT_EQ(planted.Result().realPackageB, PackageBBuilt());
+        wrong += "\n  not planted: " + failure;
+    if (planted.Result().realPackageB != PackageBBuilt())
+        wrong += std::string("\n  package B ") +
+                 (PackageBBuilt() ? "built but not installed by msiexec" : "installed without its database");
+    const ::testing::AssertionResult reported = AllAsPlanted(planted.Inspect());
+    if (!reported)
+        wrong += reported.message();
+    if (wrong.empty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << wrong;
 }
 
 TEST(SampleInstallation, WhatIsPlantedIsReportedAndRemoveRestoresTheMachine)
@@ -303,67 +240,64 @@ TEST(SampleInstallation, WhatIsPlantedIsReportedAndRemoveRestoresTheMachine)
     variant.neighbours = sample::Neighbours::Absent;
     variant.gina = sample::Gina::WithPath;
     variant.installDirFrom = sample::InstallDirFrom::Search;
-    std::set<std::string> before;
     {
-        PlantedSample planted(variant);
-        before = planted.Before();
-        ExpectPlantedCleanly(planted);
-        const std::vector<sample::ItemState> items = sample::Inspect(variant);
-        ExpectAllAsPlanted(items);
+        const PlantedSample planted(variant);
+        EXPECT_TRUE(PlantedCleanly(planted));
 
         // Checked here without the sample's code: the views and folders the items went to.
-        const REGSAM v0 = IsWow64() ? kView32 : 0;
-        const REGSAM v1 = IsWow64() ? kView64 : 0;
-        EXPECT_TRUE(RegKeyExists("Software\\TQM\\Morvane", v0));
-        EXPECT_FALSE(RegValueExists("Software\\TQM\\CardBridge\\Main", "MorvDir", v0)) << "found by search only";
-        EXPECT_EQ(RegGetString("Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "GinaDLL", v0),
+        const REGSAM v0 = OwnView();
+        const REGSAM v1 = NativeView();
+        EXPECT_TRUE(KeyExists("Software\\TQM\\Morvane", v0));
+        EXPECT_FALSE(ValueExists("Software\\TQM\\CardBridge\\Main", "MorvDir", v0)) << "found by search only";
+        EXPECT_EQ(StringValue("Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", "GinaDLL", v0),
                   "C:\\WINDOWS\\System32\\TQSPEGINA.DLL");
-        EXPECT_TRUE(RegKeyExists(kUninstall + std::string("\\{2D7C94E1-A0B6-4F38-8E15-6C4B9F0A2D73}"), v1));
+        EXPECT_TRUE(KeyExists(kUninstall + std::string("\\{2D7C94E1-A0B6-4F38-8E15-6C4B9F0A2D73}"), v1));
         const std::string windows = Variable("WINDIR");
         const std::string install = Variable("PROGRAMFILES") + "\\TQM\\Morvane";
-        EXPECT_TRUE(PathExists(install + "\\Installation\\Seal5\\idsl5in.dll"));
-        EXPECT_TRUE(PathExists(Variable("ALLUSERSPROFILE") + "\\Start Menu\\Programs\\Startup\\scmon.lnk"));
+        EXPECT_TRUE(Exists(install + "\\Installation\\Seal5\\idsl5in.dll"));
+        EXPECT_TRUE(Exists(Variable("ALLUSERSPROFILE") + "\\Start Menu\\Programs\\Startup\\scmon.lnk"));
         const std::string system32 = windows + (IsWow64() ? "\\SysWOW64" : "\\system32");
         const DWORD readOnlyHidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
         EXPECT_EQ(GetFileAttributesA((system32 + "\\tqcsp.dll").c_str()) & readOnlyHidden, readOnlyHidden);
         if (IsWow64()) {
-            EXPECT_FALSE(RegKeyExists("Software\\TQM\\Morvane", kView64));
+            EXPECT_FALSE(KeyExists("Software\\TQM\\Morvane", kView64));
             const std::string sharedName = windows + "\\system32\\tqcsp.dll";  // the native path, in view 0
-            EXPECT_TRUE(RegValueExists(kSharedDlls, sharedName.c_str(), kView32));
-            EXPECT_FALSE(PathExists(windows + "\\SysWOW64\\tqcsp64.dll"));
+            EXPECT_TRUE(ValueExists(kSharedDlls, sharedName.c_str(), kView32));
+            EXPECT_FALSE(Exists(windows + "\\SysWOW64\\tqcsp64.dll"));
             sysops::ScopedFsRedirectionOff native;
             ASSERT_TRUE(native.IsOff());
-            EXPECT_TRUE(PathExists(windows + "\\system32\\tqcsp64.dll"));
-            EXPECT_TRUE(PathExists(windows + "\\system32\\drivers\\TqScFilter.sys"));
+            EXPECT_TRUE(Exists(windows + "\\system32\\tqcsp64.dll"));
+            EXPECT_TRUE(Exists(windows + "\\system32\\drivers\\TqScFilter.sys"));
         }
+        EXPECT_TRUE(planted.Restored());
     }
-    EXPECT_EQ(Difference(before, Fingerprint()), "");
     for (const sample::ItemState& item : sample::Inspect(variant)) {
         const bool systemFile = item.where.size() > 12 && item.where.substr(item.where.size() - 12) == "advapi32.dll";
         EXPECT_EQ(item.present, systemFile) << item.kind << " " << item.where;
     }
-    EXPECT_FALSE(PathExists(sample::kSampleRoot));
+    EXPECT_FALSE(Exists(sample::kSampleRoot));
 }
 
 TEST(SampleInstallation, TestComponentsLeaveTheMarksOfARun)
 {
     sample::Variant variant = sample::ThisMachine();
     variant.gina = sample::Gina::Other;
-    PlantedSample planted(variant);
-    ExpectPlantedCleanly(planted);
+    const PlantedSample planted(variant);
+    EXPECT_TRUE(PlantedCleanly(planted));
     ASSERT_TRUE(planted.Result().failures.empty());
 
     // What the uninstaller does with them, done by hand.
     const std::string windows = Variable("WINDIR");
     const std::string system32 = windows + (IsWow64() ? "\\SysWOW64" : "\\system32");
-    CallExport(Variable("PROGRAMFILES") + kIdentityInTree, "SealIdentityUninstall");
+    EXPECT_TRUE(CallExport(Variable("PROGRAMFILES") + kIdentityInTree, "SealIdentityUninstall"));
     EXPECT_EQ(RunIn(system32, "regsvr32.exe -s -u APICore.dll"), 0);
     EXPECT_EQ(RunIn(system32, "scmon.exe -unregserver"), 0);
-    EndAll("scmon.exe");
-    EndAll("certmng.exe");
-    StopService("TQcltsrv");
+    // Ended with 0, as the uninstaller ends them.
+    EndAll("scmon.exe", 0);
+    EndAll("certmng.exe", 0);
+    EXPECT_TRUE(ControlServiceAndWait("TQcltsrv", SERVICE_CONTROL_STOP, SERVICE_STOPPED)) << GetLastError();
 
-    const std::vector<sample::ItemState> items = sample::Inspect(variant);
+    const std::vector<sample::ItemState> items = planted.Inspect();
     for (const sample::ItemState& item : items) {
         if (item.group == sample::Group::Marks) {
             EXPECT_TRUE(item.present) << item.where << " [" << item.detail << "]";
@@ -395,45 +329,50 @@ TEST(SampleInstallation, TestComponentsLeaveTheMarksOfARun)
 // 98 and NT 4 keep the menu elsewhere, run the product as programs rather
 // than a service, and have no filter-driver step. Their versions are
 // accepted by a 32-bit Wine machine only.
-TEST(SampleInstallation, OlderWindowsHaveTheirOwnMenuAndPrograms)
+struct OlderWindowsCase {
+    const char* version;
+    int osClass;
+    const char* menu;  // under the Windows directory
+};
+
+// Names the case in test lists.
+void PrintTo(const OlderWindowsCase& c, std::ostream* out)
 {
-    struct Case {
-        const char* version;
-        int osClass;
-        const char* menu;  // under the Windows directory
-    };
-    const Case cases[] = {
-        {"nt40", 4, "\\Profiles\\All Users\\Start Menu\\Programs"},
-        {"win98", 2, "\\Start Menu\\Programs"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.version);
-        ScopedWindowsVersion version(c.version);
-        if (version.Refused())
-            GTEST_SKIP() << "this Wine machine does not take the version " << c.version << " (a 64-bit one never does)";
-        // The version reaches new processes (msiexec, the uninstaller), not this one.
-        sample::Variant variant = sample::ThisMachine();
-        variant.osClass = c.osClass;
-        std::set<std::string> before;
-        {
-            PlantedSample planted(variant);
-            before = planted.Before();
-            ExpectPlantedCleanly(planted);
-            const std::vector<sample::ItemState> items = sample::Inspect(variant);
-            ExpectAllAsPlanted(items);
-            EXPECT_TRUE(PathExists(Variable("WINDIR") + c.menu + "\\TQV\\Morvane\\Readme.lnk"));
-            EXPECT_EQ(Find(items, "service", "TQcltsrv"), nullptr);
-            const sample::ItemState* daemon = Find(items, "process", "tqdaemon.exe");
-            ASSERT_NE(daemon, nullptr);
-            EXPECT_TRUE(daemon->present);
-            const std::string driver = Variable("WINDIR") + "\\system32\\drivers\\TqScFilter.sys";
-            const sample::ItemState* filter = Find(items, "file", driver);
-            ASSERT_NE(filter, nullptr);
-            EXPECT_TRUE(filter->presentAfterRun) << "no driver step before Windows 2000";
-        }
-        EXPECT_EQ(Difference(before, Fingerprint()), "");
-    }
+    *out << c.version;
 }
+
+class OlderWindows : public ::testing::TestWithParam<OlderWindowsCase> {};
+
+TEST_P(OlderWindows, HaveTheirOwnMenuAndPrograms)
+{
+    const OlderWindowsCase& c = GetParam();
+    ScopedWindowsVersion version(c.version);
+    if (version.Refused())
+        GTEST_SKIP() << "this Wine machine does not take the version " << c.version << " (a 64-bit one never does)";
+    // The version reaches new processes (msiexec, the uninstaller), not this one.
+    sample::Variant variant = sample::ThisMachine();
+    variant.osClass = c.osClass;
+    const PlantedSample planted(variant);
+    EXPECT_TRUE(PlantedCleanly(planted));
+    const std::vector<sample::ItemState> items = planted.Inspect();
+    EXPECT_TRUE(Exists(Variable("WINDIR") + c.menu + "\\TQV\\Morvane\\Readme.lnk"));
+    EXPECT_EQ(Find(items, "service", "TQcltsrv"), nullptr);
+    const sample::ItemState* daemon = Find(items, "process", "tqdaemon.exe");
+    ASSERT_NE(daemon, nullptr);
+    EXPECT_TRUE(daemon->present);
+    const std::string driver = Variable("WINDIR") + "\\system32\\drivers\\TqScFilter.sys";
+    const sample::ItemState* filter = Find(items, "file", driver);
+    ASSERT_NE(filter, nullptr);
+    EXPECT_TRUE(filter->presentAfterRun) << "no driver step before Windows 2000";
+    EXPECT_TRUE(planted.Restored());
+}
+
+const OlderWindowsCase kOlderWindows[] = {
+    {"nt40", 4, "\\Profiles\\All Users\\Start Menu\\Programs"},
+    {"win98", 2, "\\Start Menu\\Programs"},
+};
+
+INSTANTIATE_TEST_SUITE_P(SampleInstallation, OlderWindows, ::testing::ValuesIn(kOlderWindows));
 
 TEST(SampleVariants, ChoicesDecideWhatARunMustLeave)
 {
@@ -442,7 +381,8 @@ TEST(SampleVariants, ChoicesDecideWhatARunMustLeave)
     const std::string tqm = Variable("PROGRAMFILES") + "\\TQM";
     for (sample::Neighbours neighbours : {sample::Neighbours::Present, sample::Neighbours::Absent}) {
         variant.neighbours = neighbours;
-        const sample::ItemState* folder = Find(sample::Inspect(variant), "folder", tqm);
+        const std::vector<sample::ItemState> items = sample::Inspect(variant);
+        const sample::ItemState* folder = Find(items, "folder", tqm);
         ASSERT_NE(folder, nullptr);
         EXPECT_EQ(folder->presentAfterRun, neighbours == sample::Neighbours::Present);
     }

@@ -1,9 +1,8 @@
 #include "sample/SampleVariant.h"
 
-#include "sample/SampleRegistry.h"
+#include "machine/Registry.h"
+#include "machine/Views.h"
 #include "sysops/Probes.h"
-
-#include <windows.h>
 
 #include <cstdlib>
 
@@ -15,15 +14,6 @@ bool IsNineX(int osClass) { return osClass == sysops::OSCLASS_WIN98 || osClass =
 
 // 98, Me and NT 4 run the product as programs; later Windows as a service.
 bool RunsAsPrograms(int osClass) { return IsNineX(osClass) || osClass == sysops::OSCLASS_NT4; }
-
-bool RunningUnderWow64()
-{
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
-    BOOL wow64 = FALSE;
-    return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64;
-}
 
 const char* GinaWord(Gina gina)
 {
@@ -41,7 +31,7 @@ Variant ThisMachine()
 {
     Variant variant;
     variant.osClass = sysops::GetOsClass();
-    variant.win64 = RunningUnderWow64();
+    variant.win64 = machine::IsWow64();
     return variant;
 }
 
@@ -93,7 +83,7 @@ bool Applies(When when, const Variant& variant, const char* key)
     switch (when) {
     case When::Always: return true;
     case When::Win64: return variant.win64;
-    case When::Win64OtherView: return variant.win64 && key != nullptr && !ViewsShareKey(key);
+    case When::Win64OtherView: return variant.win64 && key != nullptr && !machine::ViewsShareKey(key);
     case When::Neighbours: return variant.neighbours == Neighbours::Present;
     case When::Alone: return variant.neighbours == Neighbours::Absent;
     case When::RegistryForm: return variant.installDirFrom == InstallDirFrom::Registry;

@@ -1,5 +1,7 @@
 #include "support/RecordingHost.h"
 
+#include "machine/Expected.h"
+
 #include <windows.h>
 
 namespace testing_support {
@@ -12,7 +14,7 @@ void RecordingHost::StepProgress()
 
 int RecordingHost::ShowMessage(const char* text, const char* caption, unsigned type)
 {
-    events.push_back(std::string("box ") + caption + ": " + text);
+    events.push_back("box " + machine::expected::Box(caption, text));
     boxTypes.push_back(type);
     return IDOK;
 }

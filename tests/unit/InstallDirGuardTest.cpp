@@ -1,6 +1,7 @@
 #include "uninstall/InstallDirGuard.h"
 
-#include "support/TestSupport.h"
+#include "machine/Environment.h"
+#include "machine/Views.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,8 @@
 #include <string>
 #include <vector>
 
-using namespace testing_support;
+using machine::IsWow64;
+using machine::ScopedEnv;
 
 namespace {
 

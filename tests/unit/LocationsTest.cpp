@@ -1,7 +1,12 @@
 #include "uninstall/Locations.h"
 
+#include "machine/Environment.h"
+#include "machine/Expected.h"
+#include "machine/Files.h"
+#include "machine/Registry.h"
+#include "machine/Views.h"
+#include "support/Planting.h"
 #include "support/RecordingHost.h"
-#include "support/TestSupport.h"
 #include "sysops/Probes.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +14,16 @@
 #include <string>
 #include <vector>
 
+using namespace machine;
 using namespace testing_support;
+using expected::Box;
 using uninstall::Run;
 
 namespace {
 
-constexpr char kWindirMissing[] = "Error: Unable to find WINDIR variable. Program will abort !";
-constexpr char kSysWow64Missing[] = "Error: Unable to find Windows SysWOW64 Directory. Program will abort !";
-constexpr char kSystemMissing[] = "Error: Unable to find Windows System Directory. Program will abort !";
+const std::string kWindirMissing = Box(expected::kErrorCaption, expected::kNoWindirText);
+const std::string kSysWow64Missing = Box(expected::kErrorCaption, expected::kNoSysWow64Text);
+const std::string kSystemMissing = Box(expected::kErrorCaption, expected::kNoSystemDirText);
 
 // One discovery with a recording host.
 struct Discovery {
@@ -28,21 +35,21 @@ struct Discovery {
     Run run;
 };
 
-std::string Env(const char* name)
-{
-    char value[1024] = {};
-    GetEnvironmentVariableA(name, value, sizeof value);
-    return value;
-}
-
 // A Windows directory of our own, with advapi32.dll in the named folders.
-void MakeWindowsDir(const ScratchDir& windows, const std::vector<std::string>& systemDirs,
-                    const std::vector<std::string>& emptyDirs = {})
+::testing::AssertionResult MakeWindowsDir(const ScratchDir& windows, const std::vector<std::string>& systemDirs,
+                                          const std::vector<std::string>& emptyDirs = {})
 {
-    for (const std::string& dir : systemDirs)
-        WriteFile(windows / (dir + "\\advapi32.dll"));
-    for (const std::string& dir : emptyDirs)
-        MakeDirs(windows / dir);
+    for (const std::string& dir : systemDirs) {
+        ::testing::AssertionResult planted = PlantFile(windows / (dir + "\\advapi32.dll"));
+        if (!planted)
+            return planted;
+    }
+    for (const std::string& dir : emptyDirs) {
+        ::testing::AssertionResult planted = PlantDirs(windows / dir);
+        if (!planted)
+            return planted;
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // The test owns the product's install-directory key in both views.
@@ -53,7 +60,7 @@ struct InstallDirKey {
 
 TEST(Locations, FindsTheRunningWindowsDirectories)
 {
-    const std::string windir = Env("WINDIR");
+    const std::string windir = Variable("WINDIR");
     Discovery d;
     ASSERT_TRUE(d.Go());
     if (IsWow64()) {
@@ -64,15 +71,11 @@ TEST(Locations, FindsTheRunningWindowsDirectories)
         EXPECT_EQ(d.run.paths.systemDir64, "");
     }
     EXPECT_EQ(d.run.paths.windowsDir, windir);
-    EXPECT_EQ(d.run.paths.programFilesDir, Env("PROGRAMFILES"));
+    EXPECT_EQ(d.run.paths.programFilesDir, Variable("PROGRAMFILES"));
 
-    std::vector<std::string> expected = {"Environment Variable WINDIR: " + windir};
-    if (IsWow64())
-        expected.push_back("Windows SysWOW64 Directory: " + windir + "\\SysWOW64");
-    expected.push_back("Windows System Directory: " + d.run.paths.systemDir32);
-    expected.push_back("Environment Variable PROGRAMFILES: " + Env("PROGRAMFILES"));
-    expected.push_back("Morvane Directory: " + d.run.paths.installDir);
-    EXPECT_EQ(d.host.Boxes(), expected);
+    std::vector<std::string> wanted = expected::LocationBoxes();
+    wanted.push_back(Box(expected::kInstallDirCaption, d.run.paths.installDir));
+    EXPECT_EQ(d.host.Boxes(), wanted);
     for (unsigned type : d.host.boxTypes)
         EXPECT_EQ(type, static_cast<unsigned>(MB_OK));
     // Windows, system, registry, program files, install directory.
@@ -101,7 +104,7 @@ TEST(Locations, SystemDirectoriesOf64BitWindows)
     const ScratchDir windows("win64");
     const ScopedEnv windir("WINDIR", windows.Path().c_str());
 
-    MakeWindowsDir(windows, {"SysWOW64", "system32"});
+    ASSERT_TRUE(MakeWindowsDir(windows, {"SysWOW64", "system32"}));
     Discovery found;
     ASSERT_TRUE(found.Go());
     EXPECT_EQ(found.run.paths.systemDir32, windows / "SysWOW64");
@@ -111,7 +114,7 @@ TEST(Locations, SystemDirectoriesOf64BitWindows)
     DeleteFileA((windows / "SysWOW64\\advapi32.dll").c_str());
     Discovery noWow;
     EXPECT_FALSE(noWow.Go());
-    EXPECT_EQ(noWow.host.Boxes(), (std::vector<std::string>{"Environment Variable WINDIR: " + windows.Path(),
+    EXPECT_EQ(noWow.host.Boxes(), (std::vector<std::string>{Box(expected::kWindirCaption, windows.Path()),
                                                             kSysWow64Missing}));
     EXPECT_EQ(noWow.host.steps, 1);
 
@@ -120,13 +123,13 @@ TEST(Locations, SystemDirectoriesOf64BitWindows)
     EXPECT_TRUE(noWowSilent.host.Boxes().empty());
 
     // SysWOW64 fine, system32 without it.
-    WriteFile(windows / "SysWOW64\\advapi32.dll");
+    ASSERT_TRUE(PlantFile(windows / "SysWOW64\\advapi32.dll"));
     DeleteFileA((windows / "system32\\advapi32.dll").c_str());
     Discovery noSystem;
     EXPECT_FALSE(noSystem.Go());
     EXPECT_EQ(noSystem.host.Boxes(),
-              (std::vector<std::string>{"Environment Variable WINDIR: " + windows.Path(),
-                                        "Windows SysWOW64 Directory: " + (windows / "SysWOW64"), kSystemMissing}));
+              (std::vector<std::string>{Box(expected::kWindirCaption, windows.Path()),
+                                        Box(expected::kSysWow64Caption, windows / "SysWOW64"), kSystemMissing}));
 }
 
 TEST(Locations, SystemDirectoryOf32BitWindows)
@@ -135,12 +138,12 @@ TEST(Locations, SystemDirectoryOf32BitWindows)
     const ScopedEnv windir("WINDIR", windows.Path().c_str());
 
     // Only a "system" folder, as on the 9x family.
-    MakeWindowsDir(windows, {"system"}, {"system32"});
+    ASSERT_TRUE(MakeWindowsDir(windows, {"system"}, {"system32"}));
     Discovery found;
     ASSERT_TRUE(found.Go());
     EXPECT_EQ(found.run.paths.systemDir32, windows / "system");
     EXPECT_EQ(found.run.paths.systemDir64, "");
-    EXPECT_EQ(found.host.Boxes().at(1), "Windows System Directory: " + (windows / "system"));
+    EXPECT_EQ(found.host.Boxes().at(1), Box(expected::kSystemDirCaption, windows / "system"));
 
     DeleteFileA((windows / "system\\advapi32.dll").c_str());
     Discovery missing;
@@ -166,7 +169,7 @@ TEST(Locations, ProgramFilesCandidatesStepOncePerRejection)
     EXPECT_EQ(unset.host.steps, 5 + 2);
 
     const ScratchDir home("home");
-    MakeDirs(home / "Program Files");
+    ASSERT_TRUE(PlantDirs(home / "Program Files"));
     const ScopedEnv homeFolder("HOMEDRIVE", home.Path().c_str());
     Discovery second;
     ASSERT_TRUE(second.Go());
@@ -180,16 +183,16 @@ TEST(Locations, InstallDirectoryFromTheRegistry)
     const std::string mainKey = uninstall::kInstallDirKey;
 
     // Exactly one trailing backslash goes; the folder need not exist.
-    RegSetString(mainKey, "MorvDir", "D:\\Apps\\Morvane\\\\", kView32);
+    ASSERT_TRUE(PlantString(mainKey, "MorvDir", "D:\\Apps\\Morvane\\\\", kView32));
     Discovery twoSlashes;
     ASSERT_TRUE(twoSlashes.Go());
     EXPECT_EQ(twoSlashes.run.paths.installDir, "D:\\Apps\\Morvane\\");
 
-    RegSetString(mainKey, "MorvDir", "D:\\Apps\\Morvane\\", kView32);
+    ASSERT_TRUE(PlantString(mainKey, "MorvDir", "D:\\Apps\\Morvane\\", kView32));
     Discovery oneSlash;
     ASSERT_TRUE(oneSlash.Go());
     EXPECT_EQ(oneSlash.run.paths.installDir, "D:\\Apps\\Morvane");
-    EXPECT_EQ(oneSlash.host.Boxes().back(), "Morvane Directory: D:\\Apps\\Morvane");
+    EXPECT_EQ(oneSlash.host.Boxes().back(), Box(expected::kInstallDirCaption, "D:\\Apps\\Morvane"));
 }
 
 TEST(Locations, UnusableRegistryValueFallsBackToTheCandidates)
@@ -198,34 +201,34 @@ TEST(Locations, UnusableRegistryValueFallsBackToTheCandidates)
     const std::string mainKey = uninstall::kInstallDirKey;
     const ScratchDir programFiles("pf");
     const ScopedEnv programFilesEnv("PROGRAMFILES", programFiles.Path().c_str());
-    MakeDirs(programFiles / "TQV\\TQV Morvane");
+    ASSERT_TRUE(PlantDirs(programFiles / "TQV\\TQV Morvane"));
 
     // Not a string, too long for the buffer, or only in the 64-bit view.
-    RegSetDword(mainKey, "MorvDir", 1, kView32);
+    ASSERT_TRUE(PlantDword(mainKey, "MorvDir", 1, kView32));
     Discovery dword;
     ASSERT_TRUE(dword.Go());
     EXPECT_EQ(dword.run.paths.installDir, programFiles / "TQV\\TQV Morvane");
 
-    RegSetString(mainKey, "MorvDir", "C:\\" + std::string(600, 'm'), kView32);
+    ASSERT_TRUE(PlantString(mainKey, "MorvDir", "C:\\" + std::string(600, 'm'), kView32));
     Discovery tooLong;
     ASSERT_TRUE(tooLong.Go());
     EXPECT_EQ(tooLong.run.paths.installDir, programFiles / "TQV\\TQV Morvane");
 
     if (IsWow64()) {
-        RegDeleteTreeIn("Software\\TQM", kView32);
-        RegSetString(mainKey, "MorvDir", "D:\\Apps\\Morvane", kView64);
+        DeleteTree("Software\\TQM", kView32);
+        ASSERT_TRUE(PlantString(mainKey, "MorvDir", "D:\\Apps\\Morvane", kView64));
         Discovery otherView;
         ASSERT_TRUE(otherView.Go());
         EXPECT_EQ(otherView.run.paths.installDir, programFiles / "TQV\\TQV Morvane");
     }
 
     // Candidates in order: TQM\Morvane before TQV\Morvane before TQV\TQV Morvane.
-    RegDeleteTreeIn("Software\\TQM", kView32);
-    MakeDirs(programFiles / "TQV\\Morvane");
+    DeleteTree("Software\\TQM", kView32);
+    ASSERT_TRUE(PlantDirs(programFiles / "TQV\\Morvane"));
     Discovery second;
     ASSERT_TRUE(second.Go());
     EXPECT_EQ(second.run.paths.installDir, programFiles / "TQV\\Morvane");
-    MakeDirs(programFiles / "TQM\\Morvane");
+    ASSERT_TRUE(PlantDirs(programFiles / "TQM\\Morvane"));
     Discovery first;
     ASSERT_TRUE(first.Go());
     EXPECT_EQ(first.run.paths.installDir, programFiles / "TQM\\Morvane");
@@ -246,11 +249,11 @@ TEST(Locations, ProgramMenuByVersionClass)
     EXPECT_EQ(uninstall::FindMenuDir(windows.Path(), sysops::OSCLASS_UNKNOWN), "");
 
     // The Hebrew-named menu counts only when it holds the product's folder.
-    MakeDirs(windows / hebrewMenu);
-    MakeDirs(allUsers / hebrewMenu);
+    ASSERT_TRUE(PlantDirs(windows / hebrewMenu));
+    ASSERT_TRUE(PlantDirs(allUsers / hebrewMenu));
     EXPECT_EQ(uninstall::FindMenuDir(windows.Path(), sysops::OSCLASS_WINME), windows / "Start Menu\\Programs");
-    MakeDirs(windows / (hebrewMenu + "\\Morvane"));
-    MakeDirs(allUsers / (hebrewMenu + "\\Morvane"));
+    ASSERT_TRUE(PlantDirs(windows / (hebrewMenu + "\\Morvane")));
+    ASSERT_TRUE(PlantDirs(allUsers / (hebrewMenu + "\\Morvane")));
     EXPECT_EQ(uninstall::FindMenuDir(windows.Path(), sysops::OSCLASS_WINME), windows / hebrewMenu);
     EXPECT_EQ(uninstall::FindMenuDir(windows.Path(), sysops::OSCLASS_WIN2000), allUsers / hebrewMenu);
 

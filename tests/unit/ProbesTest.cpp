@@ -1,19 +1,26 @@
 #include "sysops/Probes.h"
 
-#include "support/TestSupport.h"
+#include "machine/Child.h"
+#include "machine/Environment.h"
+#include "machine/Files.h"
+#include "machine/Paths.h"
+#include "machine/Views.h"
+#include "machine/WindowsVersion.h"
+#include "support/Planting.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
 
+using namespace machine;
 using namespace testing_support;
 
 namespace {
 
 std::string OsProbe(const char* mode = "")
 {
-    return "\"" + TestBinDir() + "\\osprobe.exe\" " + mode;
+    return CommandLine(TestBinDir() + "\\osprobe.exe", mode);
 }
 
 struct VersionCase {
@@ -109,7 +116,7 @@ TEST(Probes, Is64BitWindowsFollowsTheWindowsDirectory)
     {
         // Any entry of that name counts, a plain file as well.
         const ScratchDir windows("fakewin");
-        WriteFile(windows / "SysWOW64");
+        ASSERT_TRUE(PlantFile(windows / "SysWOW64"));
         const ScopedEnv windir("WINDIR", windows.Path().c_str());
         EXPECT_EQ(sysops::Is64BitWindows(), 1);
     }
@@ -129,8 +136,8 @@ TEST(Probes, Is64BitWindowsFollowsTheWindowsDirectory)
 TEST(Probes, FileExists)
 {
     const ScratchDir dir("exists");
-    WriteFile(dir / "file.txt");
-    MakeDirs(dir / "sub");
+    ASSERT_TRUE(PlantFile(dir / "file.txt"));
+    ASSERT_TRUE(PlantDirs(dir / "sub"));
 
     EXPECT_EQ(sysops::FileExists(dir.Path().c_str(), "file.txt"), 1);
     EXPECT_EQ(sysops::FileExists(dir.Path().c_str(), "FILE.TXT"), 1);

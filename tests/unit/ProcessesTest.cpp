@@ -2,25 +2,31 @@
 #include "sysops/Probes.h"
 #include "sysops/Spawn.h"
 
-#include "support/TestSupport.h"
+#include "machine/Child.h"
+#include "machine/Files.h"
+#include "machine/Paths.h"
+#include "machine/Processes.h"
+#include "machine/WindowsVersion.h"
+#include "support/Planting.h"
 
 #include <gtest/gtest.h>
 
 #include <psapi.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
+using namespace machine;
 using namespace testing_support;
 using sysops::KillProcessByName;
 using sysops::SpawnAndWait;
 
 namespace {
 
-constexpr DWORD kWaitMs = 10000;
+constexpr TimeOut kWait = std::chrono::seconds(10);
 // Exit status of a copy that the program under test ended (TerminateProcess
 // with 0); the copies themselves leave with 7 when nobody ends them, and the
 // tests end their own leftovers with 1.
@@ -32,26 +38,9 @@ std::string HelperPath(const char* name)
 }
 
 // A copy of the waiting helper at `path` (the folder is made).
-void PlaceCopy(const std::string& path)
+::testing::AssertionResult PlaceCopy(const std::string& path)
 {
-    MakeDirs(path.substr(0, path.find_last_of('\\')));
-    ASSERT_TRUE(CopyFileA(HelperPath("idlewait.exe").c_str(), path.c_str(), FALSE)) << path;
-}
-
-// Whether the process has a module of exactly this name, as Toolhelp
-// reports it.
-bool HasModule(DWORD processId, const std::string& name)
-{
-    const HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-    if (modules == INVALID_HANDLE_VALUE)
-        return false;
-    MODULEENTRY32 module;
-    module.dwSize = sizeof module;
-    bool found = false;
-    for (BOOL more = Module32First(modules, &module); more && !found; more = Module32Next(modules, &module))
-        found = name == module.szModule;
-    CloseHandle(modules);
-    return found;
+    return PlantCopy(HelperPath("idlewait.exe"), path);
 }
 
 // A program the test started; ended (with status 1) when the object goes if
@@ -59,69 +48,39 @@ bool HasModule(DWORD processId, const std::string& name)
 class Started {
 public:
     explicit Started(const std::string& exePath, const std::string& arguments = "")
+        : child_(Launch{CommandLine(exePath, arguments), std::string(), {}, StandardHandles::Shared}),
+          image_(exePath.substr(exePath.find_last_of('\\') + 1))
     {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        std::string line = "\"" + exePath + "\" " + arguments;
-        std::vector<char> buffer(line.begin(), line.end());
-        buffer.push_back('\0');
-        EXPECT_TRUE(CreateProcessA(exePath.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                   &startup, &process_))
-            << exePath << ": error " << GetLastError();
-        if (process_.hThread != nullptr)
-            CloseHandle(process_.hThread);
     }
-    ~Started()
-    {
-        if (process_.hProcess == nullptr)
-            return;
-        if (Running()) {
-            TerminateProcess(process_.hProcess, 1);
-            WaitForSingleObject(process_.hProcess, kWaitMs);
-        }
-        CloseHandle(process_.hProcess);
-    }
-    Started(const Started&) = delete;
-    Started& operator=(const Started&) = delete;
 
-    DWORD Id() const { return process_.dwProcessId; }
-    bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    DWORD Id() const { return child_.Id(); }
+    bool Running() const { return child_.Running(); }
 
     // Its exit status once it has ended (bounded wait), -1 if it still runs.
-    long EndedWith() const
-    {
-        DWORD status = 0;
-        if (WaitForSingleObject(process_.hProcess, kWaitMs) != WAIT_OBJECT_0 ||
-            !GetExitCodeProcess(process_.hProcess, &status))
-            return -1;
-        return static_cast<long>(status);
-    }
+    long EndedWith() const { return child_.ExitCode(kWait); }
 
     // Waits until the process has loaded the module (its executable, say),
-    // so that listing it finds its name; false if that never happens.
-    bool Loaded(const std::string& moduleName) const
+    // so that listing it finds its name.
+    ::testing::AssertionResult Loaded(const std::string& moduleName) const
     {
-        for (DWORD waited = 0; waited < kWaitMs; waited += 50) {
-            if (HasModule(Id(), moduleName))
-                return true;
-            if (!Running())
-                return false;
-            Sleep(50);
-        }
-        return false;
+        if (!child_.Started())
+            return ::testing::AssertionFailure() << image_ << " did not start (error " << child_.StartError() << ")";
+        if (PollUntil(kWait, [&] { return HasModule(Id(), moduleName) || !Running(); }) && HasModule(Id(), moduleName))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << image_ << " never showed the module " << moduleName;
     }
+    // The same for its own executable: it came up.
+    ::testing::AssertionResult Up() const { return Loaded(image_); }
 
 private:
-    PROCESS_INFORMATION process_ = {};
+    Child child_;
+    std::string image_;
 };
 
-// Starts a copy of the waiting helper and waits until its name can be read.
+// Starts a copy of the waiting helper.
 std::unique_ptr<Started> StartCopy(const std::string& exePath, const std::string& arguments = "")
 {
-    auto started = std::make_unique<Started>(exePath, arguments);
-    const std::string name = exePath.substr(exePath.find_last_of('\\') + 1);
-    EXPECT_TRUE(started->Loaded(name)) << exePath << " did not come up";
-    return started;
+    return std::make_unique<Started>(exePath, arguments);
 }
 
 // The process identifiers in the order EnumProcesses gives them.
@@ -140,30 +99,10 @@ std::size_t Position(const std::vector<DWORD>& ids, DWORD id)
     return static_cast<std::size_t>(std::find(ids.begin(), ids.end(), id) - ids.begin());
 }
 
-// The processes in the order Toolhelp walks them.
-std::vector<PROCESSENTRY32> WalkedProcesses()
-{
-    std::vector<PROCESSENTRY32> walked;
-    const HANDLE processes = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(processes, &entry); more; more = Process32Next(processes, &entry))
-        walked.push_back(entry);
-    CloseHandle(processes);
-    return walked;
-}
-
 // The uninstaller's names are used for the copies; a process of such a name
 // that the test did not start would be at risk, so its presence stops the test.
-bool SomeoneRuns(const char* exeName)
-{
-    const std::vector<PROCESSENTRY32> walked = WalkedProcesses();
-    return std::any_of(walked.begin(), walked.end(),
-                       [exeName](const PROCESSENTRY32& entry) { return lstrcmpiA(entry.szExeFile, exeName) == 0; });
-}
-
 #define ASSERT_NOBODY_RUNS(name) \
-    ASSERT_FALSE(SomeoneRuns(name)) << "a process named " << (name) << " that this test did not start is running"
+    ASSERT_EQ(CountRunning(name), 0u) << "a process named " << (name) << " that this test did not start is running"
 
 // With several users logged on, each runs a copy of its own: one call ends
 // them all, and returns once they have gone.
@@ -172,16 +111,19 @@ TEST(KillProcessByName, EndsEveryCopyInOneCallAndWaitsForThem)
     ASSERT_NOBODY_RUNS("scmon.exe");
     const ScratchDir scratch("procs");
     const std::string target = scratch / "scmon.exe";
-    PlaceCopy(target);
+    ASSERT_TRUE(PlaceCopy(target));
     // Names that only resemble the target, started first so that they are
     // listed before it.
     std::vector<std::unique_ptr<Started>> bystanders;
     for (const char* name : {"xscmon.exe", "scmon.exe.exe", "scmon.ex", "scmon"}) {
-        PlaceCopy(scratch / name);
+        ASSERT_TRUE(PlaceCopy(scratch / name));
         bystanders.push_back(StartCopy(scratch / name));
+        ASSERT_TRUE(bystanders.back()->Up());
     }
     const auto one = StartCopy(target);
+    ASSERT_TRUE(one->Up());
     const auto two = StartCopy(target);
+    ASSERT_TRUE(two->Up());
 
     EXPECT_EQ(KillProcessByName("scmon.exe"), sysops::KILL_DONE);
     EXPECT_FALSE(one->Running());
@@ -206,12 +148,16 @@ TEST(KillProcessByName, OnNtTheExecutableMatchesInAnyCase)
     const std::string host = scratch / "host.exe";
     const std::string library = scratch / "TQDAEMON.EXE";
     for (const std::string& path : {upper, mixed, certmng, host, library})
-        PlaceCopy(path);
+        ASSERT_TRUE(PlaceCopy(path));
     const auto upperCopy = StartCopy(upper);
+    ASSERT_TRUE(upperCopy->Up());
     const auto mixedCopy = StartCopy(mixed);
+    ASSERT_TRUE(mixedCopy->Up());
     const auto certmngCopy = StartCopy(certmng);
+    ASSERT_TRUE(certmngCopy->Up());
     // Only the executable's own name counts on NT, not a library's.
     const auto hostCopy = StartCopy(host, "--load " + library);
+    ASSERT_TRUE(hostCopy->Up());
     ASSERT_TRUE(hostCopy->Loaded("TQDAEMON.EXE"));
 
     EXPECT_EQ(KillProcessByName("scmon.exe"), sysops::KILL_DONE);
@@ -232,13 +178,14 @@ TEST(KillProcessByName, SearchesEveryProcessNotOnlyTheFirst250)
     const ScratchDir scratch("procs");
     const std::string filler = scratch / "morvfill.exe";
     const std::string target = scratch / "tqcltsrv.exe";
-    PlaceCopy(filler);
-    PlaceCopy(target);
+    ASSERT_TRUE(PlaceCopy(filler));
+    ASSERT_TRUE(PlaceCopy(target));
     const std::size_t running = ListedIds().size();
     std::vector<std::unique_ptr<Started>> fillers;
     for (std::size_t count = running; count < 260; ++count)
         fillers.push_back(std::make_unique<Started>(filler));
     const auto targetCopy = StartCopy(target);
+    ASSERT_TRUE(targetCopy->Up());
     const std::vector<DWORD> ids = ListedIds();
     const std::size_t position = Position(ids, targetCopy->Id());
     ASSERT_LT(position, ids.size());
@@ -272,7 +219,7 @@ TEST(KillProcessByName, OnWindows98AnyModuleMatchesWhateverItsCase)
     const ScopedWindowsVersion win98("win98");
     if (win98.Refused())
         GTEST_SKIP() << "only a 32-bit prefix takes win98; the 9x listing is tested there";
-    ASSERT_EQ(RunAndWait("\"" + HelperPath("osprobe.exe") + "\""), sysops::OSCLASS_WIN98);
+    ASSERT_EQ(RunAndWait(CommandLine(HelperPath("osprobe.exe"))), sysops::OSCLASS_WIN98);
     for (const char* name : {"scmon.exe", "certmng.exe", "tqdaemon.exe"})
         ASSERT_NOBODY_RUNS(name);
     const ScratchDir scratch("procs");
@@ -282,18 +229,23 @@ TEST(KillProcessByName, OnWindows98AnyModuleMatchesWhateverItsCase)
     const std::string host = scratch / "host.exe";
     const std::string library = scratch / "TQDAEMON.EXE";
     for (const std::string& path : {upper, lower, certmng, host, library})
-        PlaceCopy(path);
+        ASSERT_TRUE(PlaceCopy(path));
     const auto lowerCopy = StartCopy(lower);
+    ASSERT_TRUE(lowerCopy->Up());
     const auto upperCopy = StartCopy(upper);
+    ASSERT_TRUE(upperCopy->Up());
     const auto certmngOne = StartCopy(certmng);
+    ASSERT_TRUE(certmngOne->Up());
     const auto certmngTwo = StartCopy(certmng);
+    ASSERT_TRUE(certmngTwo->Up());
     const auto hostCopy = StartCopy(host, "--load " + library);
+    ASSERT_TRUE(hostCopy->Up());
     ASSERT_TRUE(hostCopy->Loaded("TQDAEMON.EXE"));
     ASSERT_TRUE(HasModule(lowerCopy->Id(), "scmon.exe")) << "Wine no longer reports the name as loaded";
 
     // The version is read by the process that calls, so a child calls.
     auto kill = [](const char* name) {
-        return RunAndWait("\"" + HelperPath("killbyname.exe") + "\" " + name);
+        return RunAndWait(CommandLine(HelperPath("killbyname.exe"), name));
     };
 
     // A library's name is enough.
@@ -351,20 +303,21 @@ TEST(SpawnAndWait, EndsAProgramThatOutlivesItsBoundAndTakesMessagesMeanwhile)
 {
     ASSERT_NOBODY_RUNS("neverends.exe");
     const ScratchDir scratch("spawn");
-    PlaceCopy(scratch / "neverends.exe");
+    ASSERT_TRUE(PlaceCopy(scratch / "neverends.exe"));
     constexpr DWORD kBoundMs = 2000;
+    const DWORD waitMs = Milliseconds(kWait);
     const DWORD started = GetTickCount();
     EXPECT_EQ(SpawnAndWait(scratch.Path(), "neverends.exe", "600000", kBoundMs), sysops::SPAWN_TIMED_OUT);
     const DWORD took = GetTickCount() - started;
     EXPECT_GE(took, kBoundMs);
-    EXPECT_LT(took, kBoundMs + kWaitMs);
-    EXPECT_FALSE(SomeoneRuns("neverends.exe"));
+    EXPECT_LT(took, kBoundMs + waitMs);
+    EXPECT_EQ(CountRunning("neverends.exe"), 0u);
 
     const AnsweringWindow window;
     ASSERT_NE(window.Get(), nullptr);
     const std::string handle = std::to_string(reinterpret_cast<UINT_PTR>(window.Get()));
     PostQuitMessage(3);
-    EXPECT_EQ(SpawnAndWait(TestBinDir(), "idlewait.exe", ("--send " + handle).c_str(), kWaitMs), kAnswer);
+    EXPECT_EQ(SpawnAndWait(TestBinDir(), "idlewait.exe", ("--send " + handle).c_str(), waitMs), kAnswer);
     MSG quit;
     ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 3u);

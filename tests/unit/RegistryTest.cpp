@@ -1,6 +1,8 @@
 #include "sysops/Registry.h"
 
-#include "support/TestSupport.h"
+#include "machine/Registry.h"
+#include "machine/Views.h"
+#include "support/Planting.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +10,7 @@
 
 #include <string>
 
+using namespace machine;
 using namespace testing_support;
 using sysops::DeleteFoundRegistryKey;
 using sysops::DeleteRegistryItem;
@@ -17,13 +20,6 @@ namespace {
 
 const std::string kTestRoot = "Software\\TQM\\MorvTest";
 
-// The view a 32-bit test process reaches by default: the 32-bit one on
-// 64-bit Windows, the only one elsewhere.
-REGSAM OwnView()
-{
-    return IsWow64() ? kView32 : 0;
-}
-
 // Takes the test root away after the tests, and the vendor key above it
 // when nothing else is left there, so that later tests find the machine as
 // it was.
@@ -32,9 +28,9 @@ public:
     void TearDown() override
     {
         for (REGSAM view : {kView32, kView64}) {
-            RegDeleteTreeIn(kTestRoot, view);
+            DeleteTree(kTestRoot, view);
             if (IsRegistryKeyEmpty("Software\\TQM", view == kView64 ? 1 : 0) == 1)
-                RegDeleteTreeIn("Software\\TQM", view);
+                DeleteTree("Software\\TQM", view);
         }
     }
 };
@@ -51,9 +47,9 @@ TEST(DeleteRegistryItem, ViewFlagPicksTheViewOn64BitWindows)
         EXPECT_EQ(sysops::RegistryViewBits(1), 0u);
         EXPECT_EQ(sysops::RegistryViewBits(0), 0u);
         for (int view64 : {1, 0}) {
-            RegSetString(key + "\\Sub", "Name", "data");
+            ASSERT_TRUE(PlantString(key + "\\Sub", "Name", "data"));
             EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, view64), ERROR_SUCCESS);
-            EXPECT_FALSE(RegKeyExists(key));
+            EXPECT_FALSE(KeyExists(key));
         }
         return;
     }
@@ -66,22 +62,22 @@ TEST(DeleteRegistryItem, ViewFlagPicksTheViewOn64BitWindows)
     } const cases[] = {{1, kView64, kView32}, {0, kView32, kView64}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.view64);
-        RegSetString(key + "\\Sub", "Which", "64", kView64);
-        RegSetString(key + "\\Sub", "Which", "32", kView32);
-        ASSERT_EQ(RegGetString(key + "\\Sub", "Which", kView64), "64");  // two keys, not one shared
+        ASSERT_TRUE(PlantString(key + "\\Sub", "Which", "64", kView64));
+        ASSERT_TRUE(PlantString(key + "\\Sub", "Which", "32", kView32));
+        ASSERT_EQ(StringValue(key + "\\Sub", "Which", kView64), "64");  // two keys, not one shared
 
         EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, c.view64), ERROR_SUCCESS);
-        EXPECT_FALSE(RegKeyExists(key, c.deleted));
-        EXPECT_EQ(RegGetString(key + "\\Sub", "Which", c.kept), c.kept == kView64 ? "64" : "32");
+        EXPECT_FALSE(KeyExists(key, c.deleted));
+        EXPECT_EQ(StringValue(key + "\\Sub", "Which", c.kept), c.kept == kView64 ? "64" : "32");
 
         // A value goes from its view only, too.
-        RegSetString(key, "Both", "x", kView64);
-        RegSetString(key, "Both", "x", kView32);
+        ASSERT_TRUE(PlantString(key, "Both", "x", kView64));
+        ASSERT_TRUE(PlantString(key, "Both", "x", kView32));
         EXPECT_EQ(DeleteRegistryItem(key.c_str(), "Both", c.view64), ERROR_SUCCESS);
-        EXPECT_FALSE(RegValueExists(key, "Both", c.deleted));
-        EXPECT_TRUE(RegValueExists(key, "Both", c.kept));
-        RegDeleteTreeIn(key, kView64);
-        RegDeleteTreeIn(key, kView32);
+        EXPECT_FALSE(ValueExists(key, "Both", c.deleted));
+        EXPECT_TRUE(ValueExists(key, "Both", c.kept));
+        DeleteTree(key, kView64);
+        DeleteTree(key, kView32);
     }
 }
 
@@ -90,36 +86,36 @@ TEST(DeleteRegistryItem, DeletesWholeTreesAndReportsMissingKeys)
     const std::string key = kTestRoot + "\\Tree";
     const ScopedRegKey clean(key, OwnView());
     for (const char* path : {"\\L1a\\L2a\\L3a", "\\L1a\\L2a\\L3b", "\\L1a\\L2b", "\\L1b\\L2c\\L3c"})
-        RegSetString(key + path, "Value", "data", OwnView());
-    RegSetDword(key, "Top", 1, OwnView());
+        ASSERT_TRUE(PlantString(key + path, "Value", "data", OwnView()));
+    ASSERT_TRUE(PlantDword(key, "Top", 1, OwnView()));
 
     EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_SUCCESS);
-    EXPECT_FALSE(RegKeyExists(key, OwnView()));
-    EXPECT_TRUE(RegKeyExists(kTestRoot, OwnView()));
+    EXPECT_FALSE(KeyExists(key, OwnView()));
+    EXPECT_TRUE(KeyExists(kTestRoot, OwnView()));
 
     EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(DeleteRegistryItem((key + "\\Deeper").c_str(), nullptr, 0), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(RegKeyExists(key, OwnView()));
+    EXPECT_FALSE(KeyExists(key, OwnView()));
 }
 
 TEST(DeleteRegistryItem, ValueDeletionNeverFailsAndTouchesNothingElse)
 {
     const std::string key = kTestRoot + "\\Values";
     const ScopedRegKey clean(key, OwnView());
-    RegSetString(key, "Keep", "kept", OwnView());
-    RegSetString(key, "Drop", "gone", OwnView());
-    RegCreate(key + "\\Drop", OwnView());  // a subkey of the same name is not the value
+    ASSERT_TRUE(PlantString(key, "Keep", "kept", OwnView()));
+    ASSERT_TRUE(PlantString(key, "Drop", "gone", OwnView()));
+    ASSERT_TRUE(PlantKey(key + "\\Drop", OwnView()));  // a subkey of the same name is not the value
 
     EXPECT_EQ(DeleteRegistryItem(key.c_str(), "Drop", 0), ERROR_SUCCESS);
-    EXPECT_FALSE(RegValueExists(key, "Drop", OwnView()));
-    EXPECT_TRUE(RegKeyExists(key + "\\Drop", OwnView()));
-    EXPECT_EQ(RegGetString(key, "Keep", OwnView()), "kept");
+    EXPECT_FALSE(ValueExists(key, "Drop", OwnView()));
+    EXPECT_TRUE(KeyExists(key + "\\Drop", OwnView()));
+    EXPECT_EQ(StringValue(key, "Keep", OwnView()), "kept");
 
     EXPECT_EQ(DeleteRegistryItem(key.c_str(), "Drop", 0), ERROR_SUCCESS);
     EXPECT_EQ(DeleteRegistryItem((key + "\\Missing").c_str(), "Keep", 0), ERROR_SUCCESS);
-    EXPECT_FALSE(RegKeyExists(key + "\\Missing", OwnView()));
-    EXPECT_EQ(RegGetString(key, "Keep", OwnView()), "kept");
-    EXPECT_TRUE(RegKeyExists(key + "\\Drop", OwnView()));
+    EXPECT_FALSE(KeyExists(key + "\\Missing", OwnView()));
+    EXPECT_EQ(StringValue(key, "Keep", OwnView()), "kept");
+    EXPECT_TRUE(KeyExists(key + "\\Drop", OwnView()));
 }
 
 TEST(IsRegistryKeyEmpty, OnlyAnExistingKeyWithoutValuesOrSubkeys)
@@ -128,15 +124,15 @@ TEST(IsRegistryKeyEmpty, OnlyAnExistingKeyWithoutValuesOrSubkeys)
     const ScopedRegKey clean(key, OwnView());
     EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 0);
 
-    RegCreate(key, OwnView());
+    ASSERT_TRUE(PlantKey(key, OwnView()));
     EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 1);
 
-    RegSetString(key, "One", "value", OwnView());
+    ASSERT_TRUE(PlantString(key, "One", "value", OwnView()));
     EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 0);
     DeleteRegistryItem(key.c_str(), "One", 0);
     EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 1);
 
-    RegCreate(key + "\\EmptyChild", OwnView());
+    ASSERT_TRUE(PlantKey(key + "\\EmptyChild", OwnView()));
     EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 0);
     if (IsWow64()) {
         // Asked in the other view, the key is not there at all.
@@ -150,35 +146,26 @@ class ScopedKeySecurity {
 public:
     ScopedKeySecurity(const std::string& key, REGSAM view, const char* sddl) : key_(key), view_(view)
     {
-        HKEY handle = nullptr;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        applied_ = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, READ_CONTROL | WRITE_DAC | view, &handle) ==
-                       ERROR_SUCCESS &&
-                   ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
-                                                                        nullptr) &&
-                   RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
-        LocalFree(descriptor);
-        if (handle != nullptr)
-            RegCloseKey(handle);
+        applied_ = Apply(OpenKey(key, READ_CONTROL | WRITE_DAC, view).Get(), sddl);
     }
-    ~ScopedKeySecurity()
-    {
-        HKEY handle = nullptr;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), 0, WRITE_DAC | view_, &handle) != ERROR_SUCCESS)
-            return;
-        if (ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;KA;;;WD)", SDDL_REVISION_1, &descriptor,
-                                                                 nullptr))
-            RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, descriptor);
-        LocalFree(descriptor);
-        RegCloseKey(handle);
-    }
+    ~ScopedKeySecurity() { Apply(OpenKey(key_, WRITE_DAC, view_).Get(), "D:(A;;KA;;;WD)"); }
     ScopedKeySecurity(const ScopedKeySecurity&) = delete;
     ScopedKeySecurity& operator=(const ScopedKeySecurity&) = delete;
 
     bool Applied() const { return applied_; }
 
 private:
+    static bool Apply(HKEY key, const char* sddl)
+    {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        const bool applied = key != nullptr &&
+                             ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                                                  nullptr) &&
+                             RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+        LocalFree(descriptor);
+        return applied;
+    }
+
     std::string key_;
     REGSAM view_;
     bool applied_ = false;
@@ -190,24 +177,21 @@ TEST(DeleteRegistryItem, DeepestFirstAndTheFirstFailingChildStopsEverything)
     const ScopedRegKey clean(key, OwnView());
     // Subkeys enumerate by name, so A goes before B, B1 before B2.
     for (const char* path : {"\\A\\A1\\A1a", "\\A\\A2", "\\B\\B1\\B1a\\Leaf", "\\B\\B1\\B1b", "\\B\\B2", "\\C"})
-        RegCreate(key + path, OwnView());
+        ASSERT_TRUE(PlantKey(key + path, OwnView()));
     const std::string blocked = key + "\\B\\B1\\B1a";
     // Its subkeys cannot be listed, so it cannot be emptied.
     const ScopedKeySecurity deny(blocked, OwnView(), "D:(D;;0x8;;;WD)(A;;KA;;;WD)");
     ASSERT_TRUE(deny.Applied());
-    HKEY probe = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, blocked.c_str(), 0, KEY_READ | OwnView(), &probe) == ERROR_SUCCESS) {
-        RegCloseKey(probe);
+    if (OpenKey(blocked, KEY_READ, OwnView()))
         GTEST_SKIP() << "this Wine does not enforce a registry key's DACL";
-    }
 
     EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_ACCESS_DENIED);
 
     // A went whole, every level, before B was reached.
-    EXPECT_FALSE(RegKeyExists(key + "\\A", OwnView()));
+    EXPECT_FALSE(KeyExists(key + "\\A", OwnView()));
     // Nothing above the blocked key went: a key goes only after all its subkeys.
     for (const char* path : {"", "\\B", "\\B\\B1", "\\B\\B1\\B1a\\Leaf", "\\B\\B1\\B1b", "\\B\\B2", "\\C"})
-        EXPECT_TRUE(RegKeyExists(key + path, OwnView())) << path;
+        EXPECT_TRUE(KeyExists(key + path, OwnView())) << path;
 }
 
 TEST(DeleteRegistryItem, KeyThatCannotBeOpenedForWritingStays)
@@ -215,22 +199,18 @@ TEST(DeleteRegistryItem, KeyThatCannotBeOpenedForWritingStays)
     const std::string key = kTestRoot + "\\ReadOnly";
     const ScopedRegKey clean(key, OwnView());
     for (const char* path : {"\\A\\Leaf", "\\A\\Next", "\\B"})
-        RegCreate(key + path, OwnView());
+        ASSERT_TRUE(PlantKey(key + path, OwnView()));
     // Readable, and even deletable, but not writable: it must not go.
     const ScopedKeySecurity deny(key + "\\A\\Leaf", OwnView(), "D:(D;;0x6;;;WD)(A;;KA;;;WD)");
     ASSERT_TRUE(deny.Applied());
-    HKEY probe = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (key + "\\A\\Leaf").c_str(), 0, KEY_WRITE | OwnView(), &probe) ==
-        ERROR_SUCCESS) {
-        RegCloseKey(probe);
+    if (OpenKey(key + "\\A\\Leaf", KEY_WRITE, OwnView()))
         GTEST_SKIP() << "this Wine does not enforce a registry key's DACL";
-    }
 
     // The leaf reports "no more items"; its parent then cannot be deleted
     // while the leaf is in it, and that stops everything.
     EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_ACCESS_DENIED);
     for (const char* path : {"", "\\A", "\\A\\Leaf", "\\A\\Next", "\\B"})
-        EXPECT_TRUE(RegKeyExists(key + path, OwnView())) << path;
+        EXPECT_TRUE(KeyExists(key + path, OwnView())) << path;
 }
 
 // Child paths are composed in 512 bytes. One that does not fit stops the
@@ -244,19 +224,17 @@ TEST(DeleteRegistryItem, ChildPathTooLongForItsBufferStopsTheDeletion)
     // most 260 characters); parent, backslash and child make 514.
     const std::string parent = key + "\\" + std::string(258 - key.size() - 1, 'P');
     const std::string childName(255, 'C');
-    RegSetString(parent, "Keep", "kept", OwnView());
-    RegSetString(key + "\\Sibling", "Keep", "kept", OwnView());
-    HKEY parentKey = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent.c_str(), 0, KEY_ALL_ACCESS | OwnView(), &parentKey),
-              ERROR_SUCCESS);
-    RegCreate(childName + "\\Leaf", 0, parentKey);
+    ASSERT_TRUE(PlantString(parent, "Keep", "kept", OwnView()));
+    ASSERT_TRUE(PlantString(key + "\\Sibling", "Keep", "kept", OwnView()));
+    const sysops::UniqueRegKey parentKey = OpenKey(parent, KEY_ALL_ACCESS, OwnView());
+    ASSERT_TRUE(parentKey);
+    ASSERT_TRUE(PlantKey(childName + "\\Leaf", 0, parentKey.Get()));
 
     EXPECT_EQ(DeleteRegistryItem(parent.c_str(), nullptr, 0), ERROR_FILENAME_EXCED_RANGE);
 
-    EXPECT_TRUE(RegKeyExists(childName + "\\Leaf", 0, parentKey));
-    EXPECT_EQ(RegGetString(parent, "Keep", OwnView()), "kept");
-    EXPECT_EQ(RegGetString(key + "\\Sibling", "Keep", OwnView()), "kept");
-    RegCloseKey(parentKey);
+    EXPECT_TRUE(KeyExists(childName + "\\Leaf", 0, parentKey.Get()));
+    EXPECT_EQ(StringValue(parent, "Keep", OwnView()), "kept");
+    EXPECT_EQ(StringValue(key + "\\Sibling", "Keep", OwnView()), "kept");
 }
 
 // A symbolic link at HKLM\key (in `view`) to HKLM\target, as a program
@@ -315,21 +293,21 @@ TEST(DeleteRegistryItem, ALinkInsideTheTreeGoesAndItsTargetStays)
     const std::string target = kTestRoot + "\\LinkTarget";
     const ScopedRegKey cleanKey(key, OwnView());
     const ScopedRegKey cleanTarget(target, OwnView());
-    RegSetString(target, "Keep", "kept", OwnView());
-    RegSetString(target + "\\Deep", "Keep", "kept", OwnView());
-    RegSetString(key + "\\Own", "Value", "data", OwnView());
+    ASSERT_TRUE(PlantString(target, "Keep", "kept", OwnView()));
+    ASSERT_TRUE(PlantString(target + "\\Deep", "Keep", "kept", OwnView()));
+    ASSERT_TRUE(PlantString(key + "\\Own", "Value", "data", OwnView()));
     const ScopedRegLink inside(key + "\\Link", target, OwnView());
     const ScopedRegLink found(kTestRoot + "\\FoundLink", target, OwnView());
     ASSERT_TRUE(inside.Made() && found.Made());
-    ASSERT_EQ(RegGetString(key + "\\Link\\Deep", "Keep", OwnView()), "kept") << "the link leads nowhere";
+    ASSERT_EQ(StringValue(key + "\\Link\\Deep", "Keep", OwnView()), "kept") << "the link leads nowhere";
 
     EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_SUCCESS);
-    EXPECT_FALSE(RegKeyExists(key, OwnView()));
+    EXPECT_FALSE(KeyExists(key, OwnView()));
     EXPECT_EQ(DeleteFoundRegistryKey((kTestRoot + "\\FoundLink").c_str(), 0), ERROR_SUCCESS);
-    EXPECT_FALSE(RegKeyExists(kTestRoot + "\\FoundLink", OwnView()));
+    EXPECT_FALSE(KeyExists(kTestRoot + "\\FoundLink", OwnView()));
 
-    EXPECT_EQ(RegGetString(target, "Keep", OwnView()), "kept");
-    EXPECT_EQ(RegGetString(target + "\\Deep", "Keep", OwnView()), "kept");
+    EXPECT_EQ(StringValue(target, "Keep", OwnView()), "kept");
+    EXPECT_EQ(StringValue(target + "\\Deep", "Keep", OwnView()), "kept");
 }
 
 }  // namespace

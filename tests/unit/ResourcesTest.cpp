@@ -1,7 +1,8 @@
 // The resources of the built program, read from MorvUninst.exe itself.
 #include "app/MorvUninstDlg.h"
+#include "machine/Expected.h"
+#include "machine/Paths.h"
 #include "res/resource.h"
-#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-using namespace testing_support;
+using namespace machine;
 
 namespace {
 
@@ -115,7 +116,7 @@ TEST_F(ProgramResources, DialogTemplate)
     EXPECT_EQ(r.Short(), 53);
     EXPECT_EQ(r.StringOrOrdinal(), "");  // no menu
     EXPECT_EQ(r.StringOrOrdinal(), "");  // the standard dialog class
-    EXPECT_EQ(r.String(), "Morvane Uninstallation (Ver 4.8)");
+    EXPECT_EQ(r.String(), expected::kDialogTitle);
     EXPECT_EQ(r.Word(), 8);              // points
     EXPECT_EQ(r.Word(), 0);              // weight
     EXPECT_EQ(r.Byte(), 0);              // italic
@@ -216,10 +217,10 @@ TEST_F(ProgramResources, VersionInformationTellsWhatTheFileIs)
     char* text = nullptr;
     ASSERT_TRUE(VerQueryValueA(data.data(), "\\StringFileInfo\\040904b0\\FileDescription",
                                reinterpret_cast<void**>(&text), &length));
-    EXPECT_STREQ(text, "Morvane Uninstallation");
+    EXPECT_STREQ(text, expected::kFileDescription);
     ASSERT_TRUE(VerQueryValueA(data.data(), "\\StringFileInfo\\040904b0\\FileVersion",
                                reinterpret_cast<void**>(&text), &length));
-    EXPECT_STREQ(text, "4.8");
+    EXPECT_STREQ(text, expected::kFileVersion);
 }
 
 TEST(Dialog, MinimisedIconIsCentredRoundingTowardZero)

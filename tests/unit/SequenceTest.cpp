@@ -2,8 +2,13 @@
 // recording host instead of the dialog.
 #include "uninstall/Sequence.h"
 
+#include "machine/Environment.h"
+#include "machine/Expected.h"
+#include "machine/Files.h"
+#include "machine/Registry.h"
+#include "machine/Views.h"
+#include "support/Planting.h"
 #include "support/RecordingHost.h"
-#include "support/TestSupport.h"
 #include "uninstall/FileCatalogue.h"
 #include "uninstall/Locations.h"
 
@@ -13,19 +18,14 @@
 #include <string>
 #include <vector>
 
+using namespace machine;
 using namespace testing_support;
+using expected::Box;
 
 namespace {
 
-constexpr char kFinalBox[] =
-    "Information: Morvane has been removed successfuly.\n\nPlease Reboot the computer to complete the operation.";
-
-std::string Env(const char* name)
-{
-    char value[1024] = {};
-    GetEnvironmentVariableA(name, value, sizeof value);
-    return value;
-}
+const std::string kFinalBox = Box(expected::kInformationCaption, expected::kFinalText);
+const std::string kDeleteBox = Box(expected::kDeleteCaption, expected::kDeleteText);
 
 // Steps recorded before the event `marker`.
 int StepsBefore(const RecordingHost& host, const std::string& marker)
@@ -41,12 +41,12 @@ TEST(Sequence, InteractiveRunStepsBoxesAndCloses)
 
     ASSERT_GE(host.events.size(), 3u);
     EXPECT_EQ(host.events[0], "disable buttons");
-    EXPECT_EQ(host.events[1], "status Uninstalling...");
+    EXPECT_EQ(host.events[1], std::string("status ") + expected::kRunningStatus);
     EXPECT_EQ(host.events.back(), "close");
 
     const std::vector<std::string> boxes = host.Boxes();
     ASSERT_GE(boxes.size(), 2u);
-    EXPECT_EQ(boxes[boxes.size() - 2], "Delete: Delete 32-bit shared dll's");
+    EXPECT_EQ(boxes[boxes.size() - 2], kDeleteBox);
     EXPECT_EQ(boxes.back(), kFinalBox);
     EXPECT_EQ(host.boxTypes.back(), static_cast<unsigned>(MB_ICONINFORMATION));
 
@@ -54,16 +54,17 @@ TEST(Sequence, InteractiveRunStepsBoxesAndCloses)
     // system files 2 (3 on 64-bit Windows), menu 4, registry 4; then, after
     // the "Delete" box, references 1 (2) and middleware 1.
     const bool wow64 = IsWow64();
-    EXPECT_EQ(StepsBefore(host, "box Delete: Delete 32-bit shared dll's"), wow64 ? 27 : 26);
-    EXPECT_EQ(StepsBefore(host, std::string("box ") + kFinalBox), 50);
-    EXPECT_EQ(host.steps, 50);
+    EXPECT_EQ(StepsBefore(host, "box " + kDeleteBox), wow64 ? 27 : 26);
+    EXPECT_EQ(StepsBefore(host, "box " + kFinalBox), expected::kBarEnd);
+    EXPECT_EQ(host.steps, expected::kBarEnd);
 }
 
 TEST(Sequence, SilentRunStepsNothingAndShowsNothing)
 {
     RecordingHost host(true, false);
     EXPECT_EQ(uninstall::RunUninstall(host), uninstall::RunOutcome::Completed);
-    EXPECT_EQ(host.events, (std::vector<std::string>{"disable buttons", "status Uninstalling...", "close"}));
+    EXPECT_EQ(host.events, (std::vector<std::string>{"disable buttons", std::string("status ") + expected::kRunningStatus,
+                                                     "close"}));
 }
 
 TEST(Sequence, AbortedRunLeavesAWayOut)
@@ -74,7 +75,8 @@ TEST(Sequence, AbortedRunLeavesAWayOut)
     EXPECT_EQ(loud.events.back(), "enable cancel");
     RecordingHost silent(true, false);
     EXPECT_EQ(uninstall::RunUninstall(silent), uninstall::RunOutcome::Aborted);
-    EXPECT_EQ(silent.events, (std::vector<std::string>{"disable buttons", "status Uninstalling...", "end as cancelled"}));
+    EXPECT_EQ(silent.events, (std::vector<std::string>{"disable buttons", std::string("status ") + expected::kRunningStatus,
+                                                       "end as cancelled"}));
 }
 
 struct InstallTreeCase {
@@ -98,17 +100,16 @@ TEST(Sequence, InstallTreeAndItsEmptyVendorFolder)
         SCOPED_TRACE(c.installDir);
         const ScratchDir scratch("tree");
         const std::string installDir = scratch / c.installDir;
-        WriteFile(installDir + "\\bin\\tool.exe");
-        WriteFile(installDir + "\\doc\\readme.txt");
-        SetFileAttributesA((installDir + "\\doc\\readme.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-        MakeDirs(scratch / "Keep\\TQM\\Other");
-        RegSetString(uninstall::kInstallDirKey, "MorvDir", installDir + "\\", kView32);
+        ASSERT_TRUE(PlantFile(installDir + "\\bin\\tool.exe"));
+        ASSERT_TRUE(PlantFile(installDir + "\\doc\\readme.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+        ASSERT_TRUE(PlantDirs(scratch / "Keep\\TQM\\Other"));
+        ASSERT_TRUE(PlantString(uninstall::kInstallDirKey, "MorvDir", installDir + "\\", kView32));
 
         RecordingHost host(true, false);
         EXPECT_EQ(uninstall::RunUninstall(host), uninstall::RunOutcome::Completed);
-        EXPECT_FALSE(PathExists(installDir));
-        EXPECT_EQ(PathExists(scratch / c.parent), c.parentStays);
-        EXPECT_TRUE(PathExists(scratch / "Keep\\TQM\\Other"));
+        EXPECT_FALSE(Exists(installDir));
+        EXPECT_EQ(Exists(scratch / c.parent), c.parentStays);
+        EXPECT_TRUE(Exists(scratch / "Keep\\TQM\\Other"));
     }
 }
 
@@ -117,23 +118,22 @@ TEST(Sequence, HostileInstallDirectoryDeletesNoTree)
     const ScopedRegKey key("Software\\TQM", kView32);
     // Package B's records, where a LocalPackage value may name any file at all.
     const std::string packageProperties = uninstall::kPackageBInstallProperties;
-    const REGSAM installerView = IsWow64() ? kView64 : 0;
-    const ScopedRegKey package(packageProperties.substr(0, packageProperties.rfind('\\')), installerView);
+    const ScopedRegKey package(packageProperties.substr(0, packageProperties.rfind('\\')), NativeView());
     const ScratchDir scratch("hostile");
-    const std::string programFiles = Env("PROGRAMFILES");
+    const std::string programFiles = Variable("PROGRAMFILES");
     const std::string canary = programFiles + "\\MorvCanary\\keep.txt";
-    WriteFile(canary);
-    WriteFile(scratch / "keep.txt");
-    const std::string profile = Env("USERPROFILE");
-    for (const std::string& hostile : {programFiles, std::string("C:\\"), Env("WINDIR"), std::string("morvtest"),
+    ASSERT_TRUE(PlantFile(canary));
+    ASSERT_TRUE(PlantFile(scratch / "keep.txt"));
+    const std::string profile = Variable("USERPROFILE");
+    for (const std::string& hostile : {programFiles, std::string("C:\\"), Variable("WINDIR"), std::string("morvtest"),
                                        profile.substr(0, profile.find_last_of('\\'))}) {
         SCOPED_TRACE(hostile);
-        RegSetString(uninstall::kInstallDirKey, "MorvDir", hostile, kView32);
-        RegSetString(packageProperties, "LocalPackage", scratch / "keep.txt", installerView);
+        ASSERT_TRUE(PlantString(uninstall::kInstallDirKey, "MorvDir", hostile, kView32));
+        ASSERT_TRUE(PlantString(packageProperties, "LocalPackage", scratch / "keep.txt", NativeView()));
         RecordingHost host(true, false);
         EXPECT_EQ(uninstall::RunUninstall(host), uninstall::RunOutcome::Completed);
-        EXPECT_TRUE(PathExists(canary));
-        EXPECT_TRUE(PathExists(scratch / "keep.txt"));
+        EXPECT_TRUE(Exists(canary));
+        EXPECT_TRUE(Exists(scratch / "keep.txt"));
     }
     RemoveTree(programFiles + "\\MorvCanary");
 }
@@ -146,27 +146,27 @@ TEST(Sequence, HebrewMenuAndStartupFolders)
     const ScratchDir allUsers("hebrew");
     const ScopedEnv profile("ALLUSERSPROFILE", allUsers.Path().c_str());
     const std::string menu = allUsers / programs;
-    WriteFile(menu + "\\Morvane\\Morvane.lnk");
-    WriteFile(menu + "\\" + startup + "\\scmon.lnk");
-    WriteFile(menu + "\\" + startup + "\\other.lnk");
+    ASSERT_TRUE(PlantFile(menu + "\\Morvane\\Morvane.lnk"));
+    ASSERT_TRUE(PlantFile(menu + "\\" + startup + "\\scmon.lnk"));
+    ASSERT_TRUE(PlantFile(menu + "\\" + startup + "\\other.lnk"));
     // The English menu exists too, but only the Hebrew one holds the product.
-    WriteFile(allUsers / "Start Menu\\Programs\\Other\\other.lnk");
+    ASSERT_TRUE(PlantFile(allUsers / "Start Menu\\Programs\\Other\\other.lnk"));
 
     RecordingHost first(true, false);
     uninstall::RunUninstall(first);
-    EXPECT_FALSE(PathExists(menu + "\\Morvane"));
-    EXPECT_FALSE(PathExists(menu + "\\" + startup + "\\scmon.lnk"));
-    EXPECT_TRUE(PathExists(menu + "\\" + startup + "\\other.lnk"));
-    EXPECT_TRUE(PathExists(allUsers / "Start Menu\\Programs\\Other\\other.lnk"));
+    EXPECT_FALSE(Exists(menu + "\\Morvane"));
+    EXPECT_FALSE(Exists(menu + "\\" + startup + "\\scmon.lnk"));
+    EXPECT_TRUE(Exists(menu + "\\" + startup + "\\other.lnk"));
+    EXPECT_TRUE(Exists(allUsers / "Start Menu\\Programs\\Other\\other.lnk"));
 
     // With the product's folder gone the English menu is used; a shortcut in
     // its "Startup" goes, and its Hebrew twin is left alone.
-    WriteFile(allUsers / "Start Menu\\Programs\\Startup\\scmon.lnk");
-    WriteFile(allUsers / ("Start Menu\\Programs\\" + startup + "\\scmon.lnk"));
+    ASSERT_TRUE(PlantFile(allUsers / "Start Menu\\Programs\\Startup\\scmon.lnk"));
+    ASSERT_TRUE(PlantFile(allUsers / ("Start Menu\\Programs\\" + startup + "\\scmon.lnk")));
     RecordingHost second(true, false);
     uninstall::RunUninstall(second);
-    EXPECT_FALSE(PathExists(allUsers / "Start Menu\\Programs\\Startup\\scmon.lnk"));
-    EXPECT_TRUE(PathExists(allUsers / ("Start Menu\\Programs\\" + startup + "\\scmon.lnk")));
+    EXPECT_FALSE(Exists(allUsers / "Start Menu\\Programs\\Startup\\scmon.lnk"));
+    EXPECT_TRUE(Exists(allUsers / ("Start Menu\\Programs\\" + startup + "\\scmon.lnk")));
 }
 
 }  // namespace

@@ -1,21 +1,20 @@
 #include "sysops/Services.h"
 
 #include "sysops/Files.h"
-#include "sysops/Handles.h"
-
-#include "support/TestSupport.h"
+#include "machine/Files.h"
+#include "machine/Paths.h"
+#include "machine/Processes.h"
+#include "machine/Registry.h"
+#include "machine/Services.h"
 
 #include <gtest/gtest.h>
 
-#include <tlhelp32.h>
-
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
-using namespace testing_support;
+using namespace machine;
 using sysops::RemoveService;
 using sysops::StopService;
 using sysops::UniqueKernelHandle;
@@ -29,8 +28,8 @@ constexpr char kServiceB[] = "MorvTestSvcB";
 constexpr char kServiceC[] = "MorvTestSvcC";
 constexpr char kServiceD[] = "MorvTestSvcD";
 constexpr char kNoService[] = "MorvTestSvcMissing";
+constexpr char kServiceProgram[] = "morvsvc.exe";
 
-constexpr DWORD kStateTimeoutMs = 15000;
 // How long a stopping test service stays in STOP_PENDING: long enough that
 // a caller that did not wait for the stop cannot hide it.
 constexpr DWORD kStopDelayMs = 3000;
@@ -46,121 +45,24 @@ constexpr DWORD kHoldStopPending = 128;
 
 // A prefix can end up with two service managers (services.exe started
 // twice), each with its own list; calls then reach either at random.
-std::size_t ServiceManagers()
-{
-    std::size_t count = 0;
-    const HANDLE processes = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(processes, &entry); more; more = Process32Next(processes, &entry))
-        count += lstrcmpiA(entry.szExeFile, "services.exe") == 0;
-    CloseHandle(processes);
-    return count;
-}
-
 #define ASSERT_ONE_SERVICE_MANAGER() \
-    ASSERT_EQ(ServiceManagers(), 1u) << "this Wine machine runs more than one services.exe; restart its wineserver"
+    ASSERT_EQ(CountRunning("services.exe"), 1u) \
+        << "this Wine machine runs more than one services.exe; restart its wineserver"
 
-UniqueServiceHandle OpenManager()
+::testing::AssertionResult Gone(const char* name)
 {
-    return UniqueServiceHandle(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (UninstallService(name, kServiceProgram))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << name << " is still registered, in state " << ServiceState(name);
 }
 
-UniqueServiceHandle OpenTestService(const char* name, DWORD access = SERVICE_ALL_ACCESS)
+// Reached `state`, or why not.
+::testing::AssertionResult Reached(bool reached, const char* name)
 {
-    const UniqueServiceHandle manager = OpenManager();
-    return UniqueServiceHandle(manager ? OpenServiceA(manager.Get(), name, access) : nullptr);
-}
-
-// The service's status; dwCurrentState 0 when the manager does not know it.
-SERVICE_STATUS_PROCESS QueryStatus(const char* name)
-{
-    SERVICE_STATUS_PROCESS status = {};
-    const UniqueServiceHandle service = OpenTestService(name, SERVICE_QUERY_STATUS);
-    DWORD needed = 0;
-    if (!service ||
-        !QueryServiceStatusEx(service.Get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                              sizeof status, &needed))
-        status.dwCurrentState = 0;
-    return status;
-}
-
-DWORD StateOf(const char* name)
-{
-    return QueryStatus(name).dwCurrentState;
-}
-
-// Waits (bounded) until the service reports `state` (0: until it is gone).
-bool WaitForState(const char* name, DWORD state, DWORD timeoutMs = kStateTimeoutMs)
-{
-    for (DWORD waited = 0;; waited += 50) {
-        if (StateOf(name) == state)
-            return true;
-        if (waited >= timeoutMs)
-            return false;
-        Sleep(50);
-    }
-}
-
-bool IsKnown(const char* name)
-{
-    return OpenTestService(name, SERVICE_QUERY_STATUS).IsValid();
-}
-
-// Whether the process runs our test service's program, so that a stale
-// process id never makes the clean-up end something else.
-bool RunsTestService(DWORD processId)
-{
-    const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    char path[MAX_PATH] = {};
-    DWORD size = sizeof path;
-    if (!process || !QueryFullProcessImageNameA(process.Get(), 0, path, &size))
-        return false;
-    const std::string image(path, size);
-    return lstrcmpiA(image.substr(image.find_last_of('\\') + 1).c_str(), "morvsvc.exe") == 0;
-}
-
-void KillTestServiceProcess(DWORD processId)
-{
-    if (!RunsTestService(processId))
-        return;
-    const UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
-    if (process && TerminateProcess(process.Get(), 1))
-        WaitForSingleObject(process.Get(), 5000);
-}
-
-// Ends the service however it can (a stop control, or killing its process
-// when it does not take controls) and deletes it; waits until it is gone.
-void RemoveLeftover(const char* name)
-{
-    {
-        const UniqueServiceHandle service = OpenTestService(name);
-        if (!service)
-            return;
-        const SERVICE_STATUS_PROCESS status = QueryStatus(name);
-        if (status.dwCurrentState != SERVICE_STOPPED) {
-            SERVICE_STATUS ignored;
-            if (!ControlService(service.Get(), SERVICE_CONTROL_STOP, &ignored) ||
-                !WaitForState(name, SERVICE_STOPPED, 5000)) {
-                KillTestServiceProcess(status.dwProcessId);
-                WaitForState(name, SERVICE_STOPPED, 5000);
-            }
-        }
-        DeleteService(service.Get());
-    }
-    EXPECT_TRUE(WaitForState(name, 0)) << name << " is still registered";
-}
-
-std::vector<std::string> ReadLines(const std::string& path)
-{
-    std::vector<std::string> lines;
-    std::ifstream file(path);
-    for (std::string line; std::getline(file, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    if (reached)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << name << " stays in state " << ServiceState(name) << " (error "
+                                         << GetLastError() << ")";
 }
 
 // A test service of our own, registered in the machine's service manager
@@ -173,47 +75,33 @@ public:
                 const std::string& holdPath = "")
         : name_(name), log_(scratch / (std::string(name) + ".log"))
     {
-        RemoveLeftover(name_);
-        const std::string path = program.empty() ? TestBinDir() + "\\morvsvc.exe" : program;
+        EXPECT_TRUE(Gone(name_));
+        const std::string path = program.empty() ? TestBinDir() + "\\" + kServiceProgram : program;
         std::string command = "\"" + path + "\" \"" + log_ + "\" " + std::to_string(kStopDelayMs);
         if (!holdPath.empty())
             command += " \"" + holdPath + "\"";
-        const UniqueServiceHandle manager = OpenManager();
-        const UniqueServiceHandle service(CreateServiceA(manager.Get(), name_, name_, SERVICE_ALL_ACCESS,
-                                                   SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
-                                                   SERVICE_ERROR_IGNORE, command.c_str(), nullptr, nullptr,
-                                                   nullptr, nullptr, nullptr));
-        EXPECT_TRUE(service) << name_ << ": error " << GetLastError();
+        EXPECT_TRUE(InstallService(name_, command)) << name_ << ": error " << GetLastError();
     }
-    ~TestService() { RemoveLeftover(name_); }
+    ~TestService() { EXPECT_TRUE(Gone(name_)); }
     TestService(const TestService&) = delete;
     TestService& operator=(const TestService&) = delete;
 
     // Starts it and waits until it reports `expected`.
-    void Start(DWORD expected = SERVICE_RUNNING, const char* hold = nullptr)
+    [[nodiscard]] ::testing::AssertionResult Start(DWORD expected = SERVICE_RUNNING, const char* hold = nullptr)
     {
-        {
-            const UniqueServiceHandle service = OpenTestService(name_, SERVICE_START);
-            const char* arguments[] = {hold};
-            ASSERT_TRUE(StartServiceA(service.Get(), hold ? 1 : 0, hold ? arguments : nullptr))
-                << name_ << ": error " << GetLastError();
-        }
-        ASSERT_TRUE(WaitForState(name_, expected)) << name_ << " stays in state " << StateOf(name_);
+        const bool reached = StartServiceAndWait(name_, expected, hold);
+        return Reached(reached, name_);
     }
 
     // Sends a control as an administrator would.
-    void Control(DWORD control, DWORD expected)
+    [[nodiscard]] ::testing::AssertionResult Control(DWORD control, DWORD expected)
     {
-        {
-            const UniqueServiceHandle service = OpenTestService(name_);
-            SERVICE_STATUS status;
-            ASSERT_TRUE(ControlService(service.Get(), control, &status)) << name_ << ": error " << GetLastError();
-        }
-        ASSERT_TRUE(WaitForState(name_, expected)) << name_ << " stays in state " << StateOf(name_);
+        const bool reached = ControlServiceAndWait(name_, control, expected);
+        return Reached(reached, name_);
     }
 
     const char* Name() const { return name_; }
-    DWORD State() const { return StateOf(name_); }
+    DWORD State() const { return ServiceState(name_); }
     std::vector<std::string> Log() const { return ReadLines(log_); }
     long StopControls() const
     {
@@ -232,8 +120,8 @@ TEST(StopService, SendsOneStopToARunningServiceAndReturnsOnceStopped)
     const ScratchDir scratch("svc");
     TestService target(kServiceA, scratch);
     TestService bystander(kServiceB, scratch);
-    target.Start();
-    bystander.Start();
+    ASSERT_TRUE(target.Start());
+    ASSERT_TRUE(bystander.Start());
 
     const DWORD started = GetTickCount();
     EXPECT_EQ(StopService(target.Name(), kStopBoundMs), sysops::STOP_STOPPED);
@@ -246,7 +134,7 @@ TEST(StopService, SendsOneStopToARunningServiceAndReturnsOnceStopped)
 
     EXPECT_EQ(target.StopControls(), 1) << ::testing::PrintToString(target.Log());
     EXPECT_EQ(target.Log().back(), "stopped");
-    EXPECT_TRUE(IsKnown(target.Name()));  // stopping is not removing
+    EXPECT_TRUE(ServiceExists(target.Name()));  // stopping is not removing
     EXPECT_EQ(bystander.State(), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(bystander.Log(), std::vector<std::string>{"start "});
 }
@@ -258,11 +146,11 @@ TEST(StopService, StopsEveryStateThatTakesAStopAndEndsAServiceThatHangs)
     TestService paused(kServiceA, scratch);
     TestService starting(kServiceB, scratch);
     TestService stopping(kServiceC, scratch);
-    paused.Start();
-    paused.Control(SERVICE_CONTROL_PAUSE, SERVICE_PAUSED);
+    ASSERT_TRUE(paused.Start());
+    ASSERT_TRUE(paused.Control(SERVICE_CONTROL_PAUSE, SERVICE_PAUSED));
     // The manager passes a stop on to a paused service or a starting one
     // that accepts it.
-    starting.Start(SERVICE_START_PENDING, "hold-start-pending");
+    ASSERT_TRUE(starting.Start(SERVICE_START_PENDING, "hold-start-pending"));
     for (const TestService* service : {&paused, &starting}) {
         SCOPED_TRACE(service->Name());
         EXPECT_EQ(StopService(service->Name(), kStopBoundMs), sysops::STOP_STOPPED);
@@ -272,9 +160,9 @@ TEST(StopService, StopsEveryStateThatTakesAStopAndEndsAServiceThatHangs)
 
     // No manager passes any control to a stopping service; this one stays
     // stopping until its process is ended, once the bound is over.
-    stopping.Start();
-    stopping.Control(kHoldStopPending, SERVICE_STOP_PENDING);
-    const UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, QueryStatus(stopping.Name()).dwProcessId));
+    ASSERT_TRUE(stopping.Start());
+    ASSERT_TRUE(stopping.Control(kHoldStopPending, SERVICE_STOP_PENDING));
+    const UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, ServiceStatus(stopping.Name()).dwProcessId));
     ASSERT_TRUE(process);
     const DWORD started = GetTickCount();
     EXPECT_EQ(StopService(stopping.Name(), kHungBoundMs), sysops::STOP_PROCESS_ENDED);
@@ -295,7 +183,7 @@ TEST(StopService, StopsEveryStateThatTakesAStopAndEndsAServiceThatHangs)
 std::map<std::string, DWORD> AllServices()
 {
     std::map<std::string, DWORD> services;
-    const UniqueServiceHandle manager = OpenManager();
+    const UniqueServiceHandle manager = OpenServiceManager();
     std::vector<BYTE> buffer(256 * 1024);
     DWORD needed = 0;
     DWORD count = 0;
@@ -313,7 +201,7 @@ std::map<std::string, DWORD> AllServices()
 TEST(Services, AServiceThatIsNotInstalledChangesNothing)
 {
     ASSERT_ONE_SERVICE_MANAGER();
-    RemoveLeftover(kNoService);
+    ASSERT_TRUE(Gone(kNoService));
     const std::map<std::string, DWORD> before = AllServices();
     ASSERT_FALSE(before.empty());
 
@@ -322,7 +210,7 @@ TEST(Services, AServiceThatIsNotInstalledChangesNothing)
     EXPECT_NE(RemoveService(kNoService), 0);
 
     EXPECT_EQ(AllServices(), before);
-    const UniqueServiceHandle manager = OpenManager();
+    const UniqueServiceHandle manager = OpenServiceManager();
     EXPECT_EQ(OpenServiceA(manager.Get(), kNoService, SERVICE_QUERY_STATUS), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
 }
@@ -334,15 +222,15 @@ TEST(RemoveService, DeletesTheRegistration)
     TestService removed(kServiceA, scratch);
     TestService bystander(kServiceB, scratch);
     const std::string key = "System\\CurrentControlSet\\Services\\" + std::string(removed.Name());
-    ASSERT_TRUE(RegKeyExists(key));
+    ASSERT_TRUE(KeyExists(key));
 
     EXPECT_NE(RemoveService(removed.Name()), 0);
-    EXPECT_TRUE(WaitForState(removed.Name(), 0)) << "the manager still knows it";
-    const UniqueServiceHandle manager = OpenManager();
+    EXPECT_TRUE(WaitForServiceState(removed.Name(), 0)) << "the manager still knows it";
+    const UniqueServiceHandle manager = OpenServiceManager();
     EXPECT_EQ(OpenServiceA(manager.Get(), removed.Name(), SERVICE_QUERY_STATUS), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
-    EXPECT_FALSE(RegKeyExists(key));
-    EXPECT_TRUE(IsKnown(bystander.Name()));
+    EXPECT_FALSE(KeyExists(key));
+    EXPECT_TRUE(ServiceExists(bystander.Name()));
 }
 
 // What the uninstaller does on Windows 2000 and later: stop, then remove.
@@ -353,19 +241,19 @@ TEST(RemoveService, StopThenRemoveEndsARunningService)
     ASSERT_ONE_SERVICE_MANAGER();
     const ScratchDir scratch("svc");
     const std::string installDir = scratch / "Morvane";
-    const std::string program = installDir + "\\bin\\morvsvc.exe";
-    MakeDirs(installDir + "\\bin");
-    MakeDirs(installDir + "\\data");
-    ASSERT_TRUE(CopyFileA((TestBinDir() + "\\morvsvc.exe").c_str(), program.c_str(), FALSE));
+    const std::string program = installDir + "\\bin\\" + kServiceProgram;
+    ASSERT_TRUE(MakeDirs(installDir + "\\data"));
+    ASSERT_TRUE(CopyInto(TestBinDir() + "\\" + kServiceProgram, program));
     TestService service(kServiceA, scratch, program, installDir + "\\data\\held.dat");
-    service.Start();
+    ASSERT_TRUE(service.Start());
 
     EXPECT_EQ(StopService(service.Name(), kStopBoundMs), sysops::STOP_STOPPED);
     EXPECT_NE(RemoveService(service.Name()), 0);
 
     EXPECT_NE(sysops::DeleteFileOrTree(installDir.c_str(), nullptr), 0);
-    EXPECT_FALSE(PathExists(installDir));
-    EXPECT_TRUE(WaitForState(service.Name(), 0)) << "still known, in state " << service.State();
+    EXPECT_FALSE(Exists(installDir));
+
+    EXPECT_TRUE(WaitForServiceState(service.Name(), 0)) << "still known, in state " << service.State();
     EXPECT_EQ(service.StopControls(), 1) << ::testing::PrintToString(service.Log());
     const std::vector<std::string> log = service.Log();
     ASSERT_FALSE(log.empty());
