@@ -11,7 +11,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace bench {
 namespace {
@@ -96,34 +98,71 @@ bool KeyExists(const std::string& key)
     return machine::KeyExists(key, machine::OwnView());
 }
 
-// Each side's best of a few rounds, the sides taking turns to go first: other
-// work on the machine only ever adds to a time. `build` makes both loads;
-// each side reports whether its load is gone.
+// The plainest in-process removal of a file tree, the floor any removal
+// stands on: search, delete each file, remove each emptied folder.
+bool PlainDeleteTree(const std::string& dir)
+{
+    WIN32_FIND_DATAA entry;
+    sysops::UniqueFindHandle search(FindFirstFileA((dir + "\\*").c_str(), &entry));
+    if (!search)
+        return false;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = dir + "\\" + name;
+        const bool gone = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PlainDeleteTree(path)
+                                                                                    : DeleteFileA(path.c_str()) != 0;
+        if (!gone)
+            return false;
+    } while (FindNextFileA(search.Get(), &entry));
+    search.Reset();
+    return RemoveDirectoryA(dir.c_str()) != 0;
+}
+
+// The same for a registry tree in this process's own view: deepest keys first.
+bool PlainDeleteKey(HKEY parent, const std::string& name)
+{
+    {
+        sysops::UniqueRegKey key;
+        if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, key.Put()) != ERROR_SUCCESS)
+            return false;
+        char child[256];
+        DWORD length = sizeof child;
+        while (RegEnumKeyExA(key.Get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+            if (!PlainDeleteKey(key.Get(), child))
+                return false;
+            length = sizeof child;
+        }
+    }
+    return RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS;
+}
+
+// Each side's best of a few rounds, the sides taking turns to go first:
+// other work on the machine only ever adds to a time. `build` makes every
+// side's load; each side says whether its load is gone.
 struct Contest {
-    double ours = 0;
-    double theirs = 0;
+    std::vector<double> best;  // per side, in seconds
     bool complete = true;
 };
 
-template <typename Build, typename Ours, typename Theirs>
-Contest BestOf(int rounds, Build build, Ours ours, Theirs theirs)
+Contest BestOf(int rounds, const std::function<bool()>& build, const std::vector<std::function<bool()>>& sides)
 {
-    Contest best;
-    for (int round = 0; round < rounds && best.complete; ++round) {
+    Contest contest;
+    contest.best.assign(sides.size(), 0);
+    for (int round = 0; round < rounds && contest.complete; ++round) {
         if (!build())
-            return Contest{0, 0, false};
-        double times[2] = {};
-        for (int turn = 0; turn < 2; ++turn) {
-            const bool oursNow = (turn + round) % 2 == 0;
+            return Contest{{}, false};
+        for (std::size_t turn = 0; turn < sides.size(); ++turn) {
+            const std::size_t side = (turn + static_cast<std::size_t>(round)) % sides.size();
             const double start = Now();
-            const bool gone = oursNow ? ours() : theirs();
-            times[oursNow ? 0 : 1] = Now() - start;
-            best.complete = best.complete && gone;
+            const bool gone = sides[side]();
+            const double took = Now() - start;
+            contest.complete = contest.complete && gone;
+            contest.best[side] = round == 0 || took < contest.best[side] ? took : contest.best[side];
         }
-        best.ours = round == 0 || times[0] < best.ours ? times[0] : best.ours;
-        best.theirs = round == 0 || times[1] < best.theirs ? times[1] : best.theirs;
     }
-    return best;
+    return contest;
 }
 
 }  // namespace
@@ -131,39 +170,50 @@ Contest BestOf(int rounds, Build build, Ours ours, Theirs theirs)
 void RunFileTreeBenchmark()
 {
     const std::string ours = std::string(kFileRoot) + "\\ours";
+    const std::string plain = std::string(kFileRoot) + "\\plain";
     const std::string theirs = std::string(kFileRoot) + "\\theirs";
     const std::string rd = "cmd.exe /c rd /s /q \"" + theirs + "\"";
     sysops::DeleteFileOrTree(kFileRoot, nullptr);  // what an interrupted run left
     CreateDirectoryA(kFileRoot, nullptr);
     const Contest contest = BestOf(
-        2, [&] { return BuildInstallTree(ours) && BuildInstallTree(theirs); },
-        [&] { return sysops::DeleteFileOrTree(ours.c_str(), nullptr) != 0 && !Exists(ours); },
-        [&] { return RunTool(rd) == 0 && !Exists(theirs); });
-    if (!contest.complete)
+        2, [&] { return BuildInstallTree(ours) && BuildInstallTree(plain) && BuildInstallTree(theirs); },
+        {[&] { return sysops::DeleteFileOrTree(ours.c_str(), nullptr) != 0 && !Exists(ours); },
+         [&] { return PlainDeleteTree(plain) && !Exists(plain); },
+         [&] { return RunTool(rd) == 0 && !Exists(theirs); }});
+    if (!contest.complete) {
         std::printf("files: a tree could not be built, or was not deleted whole\n");
-    Report("delete 20,000 files in 2,000 folders", contest.ours, "cmd /c rd /s /q", contest.theirs, 1.2);
+    } else {
+        const Baseline tool{"cmd /c rd /s /q", contest.best[2], 1.2};
+        Report("delete 20,000 files in 2,000 folders", contest.best[0],
+               Baseline{"a plain search-and-delete loop", contest.best[1], 1.1}, &tool);
+    }
     sysops::DeleteFileOrTree(kFileRoot, nullptr);
 }
 
 void RunRegistryTreeBenchmark()
 {
     const std::string ours = std::string(kRegistryRoot) + "\\Ours";
+    const std::string plain = std::string(kRegistryRoot) + "\\Plain";
     const std::string theirs = std::string(kRegistryRoot) + "\\Theirs";
     // reg.exe from this process's system folder is the 32-bit one on 64-bit
-    // Windows; /reg:32 says so regardless, so both delete the same view.
+    // Windows; /reg:32 says so regardless, so all three delete the same view.
     char systemDir[MAX_PATH] = {};
     GetSystemDirectoryA(systemDir, sizeof systemDir);
     const std::string regDelete = std::string("\"") + systemDir + "\\reg.exe\" delete \"HKLM\\" + theirs + "\" /f" +
                                   (IsWow64() ? " /reg:32" : "");
     sysops::DeleteRegistryItem(kRegistryRoot, nullptr, 0);
     const Contest contest = BestOf(
-        5, [&] { return BuildRegistryTree(ours) && BuildRegistryTree(theirs); },
-        [&] { return sysops::DeleteRegistryItem(ours.c_str(), nullptr, 0) == ERROR_SUCCESS && !KeyExists(ours); },
-        [&] { return RunTool(regDelete) == 0 && !KeyExists(theirs); });
-    if (!contest.complete)
+        5, [&] { return BuildRegistryTree(ours) && BuildRegistryTree(plain) && BuildRegistryTree(theirs); },
+        {[&] { return sysops::DeleteRegistryItem(ours.c_str(), nullptr, 0) == ERROR_SUCCESS && !KeyExists(ours); },
+         [&] { return PlainDeleteKey(HKEY_LOCAL_MACHINE, plain) && !KeyExists(plain); },
+         [&] { return RunTool(regDelete) == 0 && !KeyExists(theirs); }});
+    if (!contest.complete) {
         std::printf("registry: a tree could not be built, or was not deleted whole\n");
-    Report("delete 20,000 registry keys (32-bit view)", contest.ours,
-           IsWow64() ? "reg delete /f /reg:32" : "reg delete /f", contest.theirs, 2.0);
+    } else {
+        const Baseline tool{IsWow64() ? "reg delete /f /reg:32" : "reg delete /f", contest.best[2], 2.0};
+        Report("delete 20,000 registry keys (32-bit view)", contest.best[0],
+               Baseline{"a plain depth-first RegDeleteKey", contest.best[1], 1.2}, &tool);
+    }
     sysops::DeleteRegistryItem(kRegistryRoot, nullptr, 0);
     if (sysops::IsRegistryKeyEmpty("Software\\TQM", 0) == 1)
         sysops::DeleteRegistryItem("Software\\TQM", nullptr, 0);

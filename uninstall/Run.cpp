@@ -2,14 +2,21 @@
 
 #include "sysops/Probes.h"
 #include "sysops/Registry.h"
+#include "sysops/SystemInfo.h"
 
 #include <windows.h>
 
 namespace uninstall {
 
 Run::Run(RunHost& host, RunRecord& record, Mode mode)
-    : is64BitWindows(sysops::Is64BitWindows() == 1), host_(host), record_(record), mode_(mode)
+    : is64BitWindows(sysops::Is64BitWindows() == 1), host_(host), record_(record), mode_(mode),
+      startMs_(sysops::Milliseconds())
 {
+}
+
+void Run::BeginStage(const char* name)
+{
+    record_.Note("stage", std::string(name) + " at " + std::to_string(sysops::Milliseconds() - startMs_) + " ms");
 }
 
 void Run::Step()

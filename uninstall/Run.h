@@ -43,6 +43,10 @@ public:
     // Shown only when not silent.
     void ErrorBox(const char* text);
 
+    // Marks in the record where a stage of the run begins, with the time
+    // since the run began, so that a record shows where the time goes.
+    void BeginStage(const char* name);
+
     // What the catalogue's conditions ask of this run.
     RowContext Context() const;
     // The view bits of the registry view Windows Installer keeps its records
@@ -70,6 +74,7 @@ private:
     RunRecord& record_;
     Mode mode_;
     int stepCount_ = 1;
+    unsigned long startMs_;
 };
 
 }  // namespace uninstall

@@ -36,22 +36,6 @@ RunOutcome CutShort(Run& run)
     return RunOutcome::Aborted;
 }
 
-// Marks where a stage of the run begins, with the time since the run began,
-// so that a record shows where the time goes.
-class Stages {
-public:
-    explicit Stages(Run& run) : run_(run), start_(sysops::Milliseconds()) {}
-    void Begin(const char* name)
-    {
-        run_.Record().Note("stage", std::string(name) + " at " + std::to_string(sysops::Milliseconds() - start_) +
-                                        " ms");
-    }
-
-private:
-    Run& run_;
-    unsigned long start_;
-};
-
 // The locations the run found, and what the guard made of the install directory.
 void NoteLocations(Run& run)
 {
@@ -88,26 +72,24 @@ void Finish(Run& run)
 RunOutcome RunUninstall(RunHost& host, RunRecord& record, Mode mode)
 {
     Run run(host, record, mode);
-    Stages stages(run);
     Start(run);
-    stages.Begin("discovery");
+    run.BeginStage("discovery");
     if (!DiscoverLocations(run)) {
         record.Note("aborted", "a location the run needs was not found");
         return CutShort(run);
     }
     run.installTreeAccepted = IsRemovableInstallTree(run.paths.installDir, run.paths, run.is64BitWindows);
     NoteLocations(run);
-    stages.Begin("programs");
+    run.BeginStage("programs");
     EndProgramsAndUnregister(run);
-    stages.Begin("files");
+    run.BeginStage("files");
     RemoveInstallTreeAndCaches(run);
     RemoveSystemFiles(run);
     const std::string menuProductDir = RemoveMenuAndDriver(run);
-    stages.Begin("registry");
     RemoveRegistryEntries(run, menuProductDir);
-    stages.Begin("references");
+    run.BeginStage("references");
     RemoveSharedReferences(run);
-    stages.Begin("end");
+    run.BeginStage("end");
     if (!run.IsPreview())
         CollectResidue(run);
     Finish(run);

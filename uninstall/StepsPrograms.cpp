@@ -152,7 +152,7 @@ void EndProgramsAndUnregister(Run& run)
     // A preview set nothing in motion. What the component did may well send
     // our window a message.
     if (!run.IsPreview()) {
-        run.Record().Note("pause", std::to_string(kSettleMs) + " ms");
+        run.BeginStage("pause");
         sysops::WaitDispatching(nullptr, kSettleMs);
     }
 }

@@ -42,6 +42,7 @@ void CleanFolderEntries(Run& run, const std::string& menuProductDir)
 void RemoveRegistryEntries(Run& run, const std::string& menuProductDir)
 {
     const RowContext context = run.Context();
+    run.BeginStage("registry");
     RemoveRegistryRows(run, VendorKeys, context);
     RemoveRegistryRows(run, CardProviderKeys, context);
     RemoveRegistryRows(run, CardProviderKeys64, context);
@@ -50,10 +51,13 @@ void RemoveRegistryEntries(Run& run, const std::string& menuProductDir)
     RemoveRegistryRows(run, SetupPackageKeys, context);
     run.Step();
     RemoveRegistryRows(run, UpgradeCodeKeys, context);
+    run.BeginStage("installer scans");
     RemoveInstallerUserData(run);
     run.Step();
+    run.BeginStage("registry");
     RemoveRegistryRows(run, InstallerPackageKeys, context);
     run.Step();
+    run.BeginStage("installer scans");
     CleanFolderEntries(run, menuProductDir);
 }
 
