@@ -55,6 +55,18 @@ morv_exec_in_virtual_display() {
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$@"
 }
 
+# The factor by which slow machines stretch time limits: MORV_TIME_SCALE, a
+# positive number, default 1.
+morv_time_scale() {
+  scale=${MORV_TIME_SCALE:-1}
+  case $scale in
+    '' | . | *[!0-9.]* | *.*.*) ;;
+    *) if awk -v s="$scale" 'BEGIN { exit !(s > 0) }'; then echo "$scale"; return 0; fi ;;
+  esac
+  echo "MORV_TIME_SCALE must be a positive number, not '$scale'." >&2
+  exit 2
+}
+
 # A fresh Wine machine of ARCH (win32 or win64) in DIR, in use by the Wine
 # calls that follow, with a persistent wineserver so that many short programs
 # start quickly. End it with morv_end_prefix.
