@@ -67,12 +67,25 @@ morv_time_scale() {
   exit 2
 }
 
+# Wine's server holds several descriptors for every process it runs, and the
+# tests run a few hundred processes at once: more than a default limit of 1024
+# open files allows (the test VM has that default; CreateProcess then fails
+# with ERROR_TOO_MANY_OPEN_FILES). Raised for the server started after it.
+# shellcheck disable=SC3045 # dash and bash both know ulimit -n and -H
+morv_allow_many_open_files() {
+  current=$(ulimit -n)
+  if [ "$current" != unlimited ] && [ "$current" -lt 65536 ]; then
+    ulimit -n 65536 2>/dev/null || ulimit -n "$(ulimit -H -n)" 2>/dev/null || true
+  fi
+}
+
 # A fresh Wine machine of ARCH (win32 or win64) in DIR, in use by the Wine
 # calls that follow, with a persistent wineserver so that many short programs
 # start quickly. End it with morv_end_prefix.
 morv_fresh_prefix() {
   export WINEPREFIX="$1" WINEARCH="$2"
   morv_quiet_wine
+  morv_allow_many_open_files
   if [ -d "$WINEPREFIX" ]; then
     wineserver -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
