@@ -83,7 +83,7 @@ morv_allow_many_open_files() {
 # calls that follow, with a persistent wineserver so that many short programs
 # start quickly. End it with morv_end_prefix.
 morv_fresh_prefix() {
-  export WINEPREFIX="$1" WINEARCH="$2"
+  export WINEPREFIX="$1"
   morv_quiet_wine
   morv_allow_many_open_files
   if [ -d "$WINEPREFIX" ]; then
@@ -91,7 +91,7 @@ morv_fresh_prefix() {
     rm -rf "$WINEPREFIX"
   fi
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
+  WINEARCH="$2" wineboot -i >/dev/null 2>&1
   # Without a window manager (Xvfb) Wine would wait for one on every window it
   # maps and unmaps; unmanaged windows appear at once.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
