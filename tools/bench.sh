@@ -5,14 +5,12 @@
 # Arguments pick sections: files registry installer (default: all).
 set -eu
 cd "$(dirname "$0")/.."
-tools/setup-machine.sh
-tools/build.sh >/dev/null
-prefix="$PWD/build/bench/wine64"
-tools/make-prefix.sh "$prefix" win64
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. tools/lib.sh
+morv_set_up_and_build quiet
+morv_fresh_prefix "$BUILD_DIR/bench/wine64" win64
 set +e
-wine build/tools/bench.exe "$@"
+wine "$BUILD_DIR/tools/bench.exe" "$@"
 status=$?
 set -e
-wineserver -k
+morv_end_prefix
 exit $status

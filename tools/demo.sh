@@ -7,44 +7,46 @@
 #
 # With a display you work the dialog yourself; without one (or with
 # DEMO_HEADLESS=1) it runs under Xvfb, a picture of the dialog is saved to
-# build/demo/dialog.png, and OK is pressed for you. Arguments go to the
+# $BUILD_DIR/demo/dialog.png, and OK is pressed for you. Arguments go to the
 # program (e.g. /debug, or /s for a silent run).
 set -eu
 cd "$(dirname "$0")/.."
-tools/setup-machine.sh
-tools/build.sh >/dev/null
+. tools/lib.sh
+morv_set_up_and_build quiet
 
-demo="$PWD/build/demo"
+demo="$BUILD_DIR/demo"
 mkdir -p "$demo"
 
 if [ -z "${DEMO_INNER:-}" ] && { [ -z "${DISPLAY:-}" ] || [ -n "${DEMO_HEADLESS:-}" ]; }; then
-  DEMO_INNER=headless exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  export DEMO_INNER=headless
+  morv_exec_in_virtual_display tools/demo.sh "$@"
 fi
 
 prefix="$demo/wine64"
 echo "=== Making a fresh 64-bit Wine machine in $prefix"
-tools/make-prefix.sh "$prefix" win64
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-program=$(winepath -w build/MorvUninst.exe)
+morv_fresh_prefix "$prefix" win64
+program=$(winepath -w "$BUILD_DIR/MorvUninst.exe")
+sample="$BUILD_DIR/tests/sample.exe"
+driver="$BUILD_DIR/tools/demo-driver.exe"
 
 echo "=== Laying a sample installation of Morvane (and of others beside it) into the machine"
-wine build/tests/sample.exe plant
+wine "$sample" plant
 echo "=== Before the run: each item, and what a completed run must leave of it"
-wine build/tests/sample.exe report | tee "$demo/before.txt" | cut -c1-150
+wine "$sample" report | tee "$demo/before.txt" | cut -c1-150
 
 echo "=== Running MorvUninst.exe $*"
 set +e
 if [ "${DEMO_INNER:-}" = headless ]; then
-  wine build/tools/demo-driver.exe --auto "$(winepath -w "$demo/dialog.bmp")" "$program" "$@"
+  wine "$driver" --auto "$(winepath -w "$demo/dialog.bmp")" "$program" "$@"
   convert "$demo/dialog.bmp" "$demo/dialog.png" && rm -f "$demo/dialog.bmp" &&
     echo "=== Picture of the dialog: $demo/dialog.png"
 else
   echo "    (press OK in the dialog to uninstall)"
-  wine build/tools/demo-driver.exe "$program" "$@"
+  wine "$driver" "$program" "$@"
 fi
 
 echo "=== After the run: each item, and whether that is what a completed run must leave"
-wine build/tests/sample.exe report | tee "$demo/after.txt" | cut -c1-150
+wine "$sample" report | tee "$demo/after.txt" | cut -c1-150
 set -e
-wine build/tests/sample.exe remove >/dev/null 2>&1 || true
-wineserver -k
+wine "$sample" remove >/dev/null 2>&1 || true
+morv_end_prefix

@@ -4,6 +4,7 @@
 # under a virtual display. Extra arguments go to ctest (e.g. -R Locations).
 set -eu
 cd "$(dirname "$0")/.."
-tools/setup-machine.sh
-tools/build.sh
-CTEST_ARGS="$*" exec xvfb-run -a -s "-screen 0 1024x768x24" tools/run-ctest.sh
+. tools/lib.sh
+morv_set_up_and_build
+export CTEST_ARGS="$*"
+morv_exec_in_virtual_display tools/run-ctest.sh
