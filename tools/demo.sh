@@ -8,7 +8,8 @@
 # With a display you work the dialog yourself; without one (or with
 # DEMO_HEADLESS=1) it runs under Xvfb, a picture of the dialog is saved to
 # $BUILD_DIR/demo/dialog.png, and OK is pressed for you. Arguments go to the
-# program (e.g. /debug, or /s for a silent run).
+# program (e.g. /debug, or /s for a silent run); it always writes its record
+# to $BUILD_DIR/demo/record.log (/log), whose summary is printed at the end.
 set -eu
 cd "$(dirname "$0")/.."
 . tools/lib.sh
@@ -34,6 +35,9 @@ wine "$sample" plant
 echo "=== Before the run: each item, and what a completed run must leave of it"
 wine "$sample" report | tee "$demo/before.txt" | cut -c1-150
 
+record="$demo/record.log"
+rm -f "$record"
+set -- "$@" "/log:$(winepath -w "$record")"
 echo "=== Running MorvUninst.exe $*"
 set +e
 if [ "${DEMO_INNER:-}" = headless ]; then
@@ -47,6 +51,8 @@ fi
 
 echo "=== After the run: each item, and whether that is what a completed run must leave"
 wine "$sample" report | tee "$demo/after.txt" | cut -c1-150
+echo "=== The program's own record ($record): its summary"
+grep -E '^(summary|residue|exit)' "$record" | tr -d '\r'
 set -e
 wine "$sample" remove >/dev/null 2>&1 || true
 morv_end_prefix

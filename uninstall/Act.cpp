@@ -100,11 +100,8 @@ bool Probe(const Run& run, const Item& item)
     return true;
 }
 
-// A failure the removal call did not explain is still a failure.
-unsigned long Explained(unsigned long error)
-{
-    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
-}
+// Why an item is still there after a removal call that reported success.
+constexpr char kStillThere[] = "still there after a removal that reported success: in use, it goes once closed";
 
 void Preview(Run& run, const Item& item)
 {
@@ -127,8 +124,10 @@ void Remove(Run& run, const Item& item, const Removal& removal)
         return;
     }
     const bool failed = item.CanRemain() ? Probe(run, item) : error != ERROR_SUCCESS;
-    if (failed)
-        run.Record().Add(item, Outcome::Failed, std::string(), Explained(error));
+    if (failed && error != ERROR_SUCCESS)
+        run.Record().Add(item, Outcome::Failed, std::string(), error);
+    else if (failed)
+        run.Record().Add(item, Outcome::Failed, kStillThere);
     else
         run.Record().Add(item, Outcome::Removed);
 }

@@ -150,7 +150,7 @@ void RunRecord::Add(const Item& item, Outcome outcome, const std::string& why, u
 {
     entries_.push_back(RecordEntry{item, outcome, why, error});
     std::string line = Padded(OutcomeWord(outcome), kKeywordWidth) + Describe(item);
-    if (outcome == Outcome::Failed)
+    if (outcome == Outcome::Failed && error != 0)
         line += "  [error " + std::to_string(error) + ": " + sysops::ErrorText(error) + "]";
     if (!why.empty())
         line += "  [" + why + "]";

@@ -77,8 +77,8 @@ public:
 struct RecordEntry {
     Item item;
     Outcome outcome;
-    std::string why;          // for Kept, and for Failed when the error is not all
-    unsigned long error = 0;  // for Failed: the Win32 error code
+    std::string why;          // for Kept; for Failed when there is no error code
+    unsigned long error = 0;  // for Failed: the Win32 error code, when the removal call gave one
 };
 
 class RunRecord {

@@ -4,7 +4,7 @@
 // so only the import table itself shows such an import. AllowedImports.txt
 // (next to this file, copied next to the tests) lists what both systems
 // export, with where each doubtful entry was checked.
-#include "support/TestSupport.h"
+#include "machine/Paths.h"
 #include "sysops/Handles.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +23,8 @@
 #include <string>
 #include <vector>
 
-using namespace testing_support;
+using machine::ProgramPath;
+using machine::TestBinDir;
 
 namespace {
 

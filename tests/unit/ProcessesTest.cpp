@@ -94,10 +94,6 @@ std::vector<DWORD> ListedIds()
     return ids;
 }
 
-std::size_t Position(const std::vector<DWORD>& ids, DWORD id)
-{
-    return static_cast<std::size_t>(std::find(ids.begin(), ids.end(), id) - ids.begin());
-}
 
 // The uninstaller's names are used for the copies; a process of such a name
 // that the test did not start would be at risk, so its presence stops the test.
@@ -172,30 +168,35 @@ TEST(KillProcessByName, OnNtTheExecutableMatchesInAnyCase)
 
 // EnumProcesses fills what fits and says nothing of the rest; a target
 // listed after the 250th process must still be found.
+// However the system orders its list, so many copies that some of them
+// must come after the first 250 entries: one call ends every one of them.
 TEST(KillProcessByName, SearchesEveryProcessNotOnlyTheFirst250)
 {
     ASSERT_NOBODY_RUNS("tqcltsrv.exe");
     const ScratchDir scratch("procs");
-    const std::string filler = scratch / "morvfill.exe";
+    const std::string bystander = scratch / "morvfill.exe";
     const std::string target = scratch / "tqcltsrv.exe";
-    ASSERT_TRUE(PlaceCopy(filler));
+    ASSERT_TRUE(PlaceCopy(bystander));
     ASSERT_TRUE(PlaceCopy(target));
-    const std::size_t running = ListedIds().size();
-    std::vector<std::unique_ptr<Started>> fillers;
-    for (std::size_t count = running; count < 260; ++count)
-        fillers.push_back(std::make_unique<Started>(filler));
-    const auto targetCopy = StartCopy(target);
-    ASSERT_TRUE(targetCopy->Up());
-    const std::vector<DWORD> ids = ListedIds();
-    const std::size_t position = Position(ids, targetCopy->Id());
-    ASSERT_LT(position, ids.size());
-    ASSERT_GE(position, 250u) << "this system lists new processes first; the case shows nothing here";
+    const auto bystanderCopy = StartCopy(bystander);
+    ASSERT_TRUE(bystanderCopy->Up());
+    std::vector<std::unique_ptr<Started>> copies;
+    for (std::size_t count = ListedIds().size(); count < 270; ++count)
+        copies.push_back(StartCopy(target));
+    for (const auto& copy : copies)
+        ASSERT_TRUE(copy->Up());
+    ASSERT_GT(ListedIds().size(), 260u);
 
-    EXPECT_EQ(KillProcessByName("tqcltsrv.exe"), sysops::KILL_DONE);
-    EXPECT_EQ(targetCopy->EndedWith(), kKilledStatus);
-    const auto stillRunning = std::count_if(fillers.begin(), fillers.end(),
-                                            [](const std::unique_ptr<Started>& f) { return f->Running(); });
-    EXPECT_EQ(static_cast<std::size_t>(stillRunning), fillers.size());
+    // So many copies may take longer to go than the call waits for them on a
+    // slow machine; what counts here is that every one was ended.
+    const int result = KillProcessByName("tqcltsrv.exe");
+    EXPECT_TRUE(result == sysops::KILL_DONE || result == sysops::KILL_STILL_RUNNING) << result;
+    const auto left = [&copies] {
+        return std::count_if(copies.begin(), copies.end(),
+                             [](const std::unique_ptr<Started>& copy) { return copy->Running(); });
+    };
+    EXPECT_TRUE(PollUntil(kWait, [&] { return left() == 0; })) << left() << " of " << copies.size() << " copies run";
+    EXPECT_TRUE(bystanderCopy->Running());
 }
 
 TEST(KillProcessByName, RefusesBadNamesAndReportsNoMatch)
