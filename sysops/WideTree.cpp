@@ -57,7 +57,7 @@ private:
     int DeleteHeldTree(const WidePath& dir, UniqueFile held);
     int DeleteContents(const WidePath& dir);
     int DeleteEntry(const WidePath& dir, const WIN32_FIND_DATAW& entry);
-    int DeleteOneFile(const WidePath& path) const;
+    int DeleteOneFile(const WidePath& path, DWORD attributes) const;
     int RemoveLink(const WidePath& path, DWORD attributes) const;
 
     const WideFileCalls& calls_;
@@ -130,12 +130,16 @@ int WideWalk::DeleteEntry(const WidePath& dir, const WIN32_FIND_DATAW& entry)
         return RemoveLink(path, entry.dwFileAttributes);
     if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return DeleteTree(path);
-    return DeleteOneFile(path);
+    return DeleteOneFile(path, entry.dwFileAttributes);
 }
 
-// Deleting refuses a read-only file, so its attributes go first.
-int WideWalk::DeleteOneFile(const WidePath& path) const
+// Deleting refuses a read-only file, so its attributes go first; a file the
+// search found writable is deleted at once, and its attributes cleared only
+// if it was made read-only since.
+int WideWalk::DeleteOneFile(const WidePath& path, DWORD attributes) const
 {
+    if ((attributes & FILE_ATTRIBUTE_READONLY) == 0 && calls_.deleteFile(path.data()))
+        return 1;
     calls_.setFileAttributes(path.data(), FILE_ATTRIBUTE_NORMAL);
     return calls_.deleteFile(path.data()) ? 1 : 0;
 }
