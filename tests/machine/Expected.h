@@ -24,6 +24,9 @@ inline constexpr char kNoWindirText[] = "Unable to find WINDIR variable. Program
 inline constexpr char kNoSysWow64Text[] = "Unable to find Windows SysWOW64 Directory. Program will abort !";
 inline constexpr char kNoSystemDirText[] = "Unable to find Windows System Directory. Program will abort !";
 inline constexpr char kArgumentCaption[] = "Command Line Argument";
+// A preview's one box on a machine without the product, up to the record's path.
+inline constexpr char kNothingFoundText[] =
+    "Nothing of Morvane was found on this computer.\n\nNothing was changed. The record is in ";
 inline constexpr char kDeleteCaption[] = "Delete";
 inline constexpr char kDeleteText[] = "Delete 32-bit shared dll's";
 

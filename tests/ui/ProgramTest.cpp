@@ -1,6 +1,7 @@
 // The real program, started as a user or a deployment tool would start it,
 // its windows read and answered from outside.
 #include "machine/Expected.h"
+#include "machine/Files.h"
 #include "machine/Paths.h"
 #include "machine/UiDriver.h"
 #include "machine/WindowsVersion.h"
@@ -167,6 +168,22 @@ TEST(Program, SilentRunWithoutWindowsDirectoryEndsQuietlyWith1603)
     ProgramUnderTest program(ProgramPath(), "/s", {"WINDIR"});
     EXPECT_EQ(program.WaitForExit(), 1603);
     EXPECT_FALSE(program.SampledVisibleWindow());
+}
+
+// A preview needs no dialog: one box says what it found and where the
+// record is, and the status says whether anything of the product is there.
+TEST(Program, PreviewOfACleanMachineSaysSoInOneBox)
+{
+    const ScratchDir scratch("preview");
+    const std::string record = scratch / "preview.log";
+    ProgramUnderTest program(ProgramPath(), "/preview /log:" + record);
+    const std::vector<BoxInfo> boxes = program.AnswerBoxesUntilExit();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, expected::kDialogTitle);
+    EXPECT_EQ(boxes[0].text, expected::kNothingFoundText + record + ".");
+    EXPECT_EQ(boxes[0].owner, nullptr);
+    EXPECT_EQ(program.WaitForExit(), 0);
+    EXPECT_FALSE(ReadLines(record).empty());
 }
 
 class RefusedWindows : public ::testing::TestWithParam<const char*> {};
