@@ -38,7 +38,7 @@ wine "$sample" report | tee "$demo/before.txt" | cut -c1-150
 record="$demo/record.log"
 rm -f "$record"
 set -- "$@" "/log:$(winepath -w "$record")"
-echo "=== Running MorvUninst.exe $*"
+printf "=== Running MorvUninst.exe %s\n" "$*"
 set +e
 if [ "${DEMO_INNER:-}" = headless ]; then
   wine "$driver" --auto "$(winepath -w "$demo/dialog.bmp")" "$program" "$@"
