@@ -4,46 +4,49 @@
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
 #include "sysops/RegistryLink.h"
-#include "sysops/SystemLibrary.h"
 
+#include <initializer_list>
 #include <string>
 #include <utility>
 
 namespace sysops {
 namespace {
 
-using DeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
-
-// Windows before XP x64 lacks RegDeleteKeyExA, so it is looked up by name;
-// once is enough, as advapi32 stays loaded for the life of the process.
-DeleteKeyExFn LookUpDeleteKeyEx()
+// Opens HKLM\subKey with the first of `tries` that is granted; `granted`
+// is what it was opened with. Only a refusal moves on to a lesser right.
+LONG OpenWithFirstGranted(const std::string& subKey, REGSAM view, KeyLinks links, std::initializer_list<REGSAM> tries,
+                          UniqueRegKey& key, REGSAM& granted)
 {
-    static const DeleteKeyExFn deleteKeyEx = LookUpLoaded<DeleteKeyExFn>("advapi32.dll", "RegDeleteKeyExA");
-    return deleteKeyEx;
+    LONG status = ERROR_ACCESS_DENIED;
+    for (const REGSAM access : tries) {
+        status = OpenKey(subKey.c_str(), access | view, key, links);
+        granted = access;
+        if (status != ERROR_ACCESS_DENIED)
+            break;
+    }
+    return status;
 }
 
-// Deletes the key itself, which has no subkeys left, in its view.
-// ERROR_NO_MORE_ITEMS when the call that does so is missing.
-LONG DeleteKeyItself(const std::string& subKey, REGSAM view, bool is64BitWindows)
+// Deletes a key that has no subkeys left. On NT it goes through the handle
+// it was emptied with: that is the key itself, or the link itself when it
+// was opened as one, even if its name has meanwhile come to lead elsewhere.
+// The 9x family's registry has no links, and deletes by name.
+LONG DeleteEmptiedKey(HKEY key, const std::string& subKey)
 {
-    if (!is64BitWindows)
+    if (!RegistryLinksExist())
         return RegDeleteKeyA(HKEY_LOCAL_MACHINE, subKey.c_str());
-    const DeleteKeyExFn deleteKeyEx = LookUpDeleteKeyEx();
-    if (deleteKeyEx == nullptr)
-        return ERROR_NO_MORE_ITEMS;
-    return deleteKeyEx(HKEY_LOCAL_MACHINE, subKey.c_str(), view, 0);
+    return DeleteOpenedKey(key);
 }
 
-// The first subkey of subKey, read afresh. The key is opened for writing as
-// well where that is allowed; when no subkey is left, `writable` then keeps
-// that open for the key's own deletion, which would otherwise open it again.
-LONG FirstSubkey(const std::string& subKey, REGSAM view, KeyLinks links, std::string& name, UniqueRegKey& writable)
+// The first subkey of subKey, read afresh. The key is opened for writing
+// and deleting as well where that is allowed; when no subkey is left,
+// `deletable` then keeps that handle for the key's own deletion.
+LONG FirstSubkey(const std::string& subKey, REGSAM view, KeyLinks links, std::string& name, UniqueRegKey& deletable)
 {
     UniqueRegKey key;
-    LONG status = OpenKey(subKey.c_str(), KEY_READ | KEY_WRITE | view, key, links);
-    const bool canWrite = status == ERROR_SUCCESS;
-    if (!canWrite)
-        status = OpenKey(subKey.c_str(), KEY_READ | view, key, links);
+    REGSAM granted = 0;
+    LONG status = OpenWithFirstGranted(subKey, view, links,
+                                       {KEY_READ | KEY_WRITE | DELETE, KEY_READ | KEY_WRITE, KEY_READ}, key, granted);
     if (status != ERROR_SUCCESS)
         return status;
     char buffer[kPathBufferSize];
@@ -51,23 +54,24 @@ LONG FirstSubkey(const std::string& subKey, REGSAM view, KeyLinks links, std::st
     status = RegEnumKeyExA(key.Get(), 0, buffer, &length, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_SUCCESS)
         name.assign(buffer, length);
-    else if (status == ERROR_NO_MORE_ITEMS && canWrite)
-        writable = std::move(key);
+    else if (status == ERROR_NO_MORE_ITEMS && (granted & KEY_WRITE) == KEY_WRITE)
+        deletable = std::move(key);
     return status;
 }
 
-LONG DeleteInnerKey(const std::string& subKey, REGSAM view, bool is64BitWindows);
-
-LONG DeleteKeyTree(const std::string& subKey, REGSAM view, bool is64BitWindows, KeyLinks links)
+// Below the key the program named, every key is opened as itself: a
+// symbolic link there has no subkeys of its own, so it is never entered
+// and goes as the link, whatever it points to.
+LONG DeleteKeyTree(const std::string& subKey, REGSAM view, KeyLinks links)
 {
     LONG status;
-    UniqueRegKey writable;
+    UniqueRegKey deletable;
     for (;;) {
         // Each pass removes the child it found, so index 0 is always the
         // next one; the key is reopened so that no handle is held while a
         // child is deleted.
         std::string name;
-        status = FirstSubkey(subKey, view, links, name, writable);
+        status = FirstSubkey(subKey, view, links, name, deletable);
         if (status != ERROR_SUCCESS)
             break;
         std::string child;
@@ -76,26 +80,18 @@ LONG DeleteKeyTree(const std::string& subKey, REGSAM view, bool is64BitWindows, 
             status = ERROR_FILENAME_EXCED_RANGE;
             break;
         }
-        status = DeleteInnerKey(child, view, is64BitWindows);
+        status = DeleteKeyTree(child, view, KeyLinks::AsLink);
         if (status != ERROR_SUCCESS)
             break;
     }
     if (status != ERROR_NO_MORE_ITEMS)
         return status;
-    // The key is deleted only where it may be written; it stays open meanwhile.
-    if (!writable && OpenKey(subKey.c_str(), KEY_WRITE | view, writable, links) != ERROR_SUCCESS)
+    // The key is deleted only where it may be written.
+    REGSAM granted = 0;
+    if (!deletable &&
+        OpenWithFirstGranted(subKey, view, links, {KEY_WRITE | DELETE, KEY_WRITE}, deletable, granted) != ERROR_SUCCESS)
         return ERROR_NO_MORE_ITEMS;
-    return DeleteKeyItself(subKey, view, is64BitWindows);
-}
-
-// A key met inside a tree: a link there may point into anybody's keys, so
-// it goes as the link, and only what is really below the tree is entered.
-LONG DeleteInnerKey(const std::string& subKey, REGSAM view, bool is64BitWindows)
-{
-    UniqueRegKey link;
-    if (OpenIfLink(subKey.c_str(), view, link))
-        return DeleteLinkItself(link.Get());
-    return DeleteKeyTree(subKey, view, is64BitWindows, KeyLinks::AsLink);
+    return DeleteEmptiedKey(deletable.Get(), subKey);
 }
 
 }  // namespace
@@ -114,9 +110,8 @@ LONG OpenKey(const char* subKey, REGSAM access, UniqueRegKey& key, KeyLinks link
 LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64)
 {
     const REGSAM view = RegistryViewBits(view64);
-    const bool is64BitWindows = view != 0;
     if (valueName == nullptr)
-        return DeleteKeyTree(subKey, view, is64BitWindows, KeyLinks::Follow);
+        return DeleteKeyTree(subKey, view, KeyLinks::Follow);
 
     UniqueRegKey key;
     if (OpenKey(subKey, KEY_WRITE | view, key) == ERROR_SUCCESS)
@@ -126,8 +121,7 @@ LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64)
 
 LONG DeleteFoundRegistryKey(const char* subKey, int view64)
 {
-    const REGSAM view = RegistryViewBits(view64);
-    return DeleteInnerKey(subKey, view, view != 0);
+    return DeleteKeyTree(subKey, RegistryViewBits(view64), KeyLinks::AsLink);
 }
 
 int IsRegistryKeyEmpty(const char* subKey, int view64)

@@ -40,15 +40,15 @@ bool OpenIfLink(const char* path, REGSAM view, UniqueRegKey& link)
 }
 
 // A handle deletes the key it was opened as, where RegDeleteKey would open
-// the name again, through the link. ntdll is there on every NT and nowhere
+// the name again, through any link. ntdll is there on every NT and nowhere
 // on the 9x family, so its calls are looked up rather than imported.
-LONG DeleteLinkItself(HKEY link)
+LONG DeleteOpenedKey(HKEY key)
 {
-    const auto deleteKey = LookUpLoaded<NtDeleteKeyFn>("ntdll.dll", "NtDeleteKey");
-    const auto toError = LookUpLoaded<NtStatusToErrorFn>("ntdll.dll", "RtlNtStatusToDosError");
+    static const auto deleteKey = LookUpLoaded<NtDeleteKeyFn>("ntdll.dll", "NtDeleteKey");
+    static const auto toError = LookUpLoaded<NtStatusToErrorFn>("ntdll.dll", "RtlNtStatusToDosError");
     if (deleteKey == nullptr || toError == nullptr)
         return ERROR_CALL_NOT_IMPLEMENTED;
-    const LONG status = deleteKey(link);
+    const LONG status = deleteKey(key);
     return status == 0 ? ERROR_SUCCESS : static_cast<LONG>(toError(status));
 }
 

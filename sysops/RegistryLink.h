@@ -19,8 +19,9 @@ bool RegistryLinksExist();
 // with the right to delete it where that is granted.
 bool OpenIfLink(const char* path, REGSAM view, UniqueRegKey& link);
 
-// Deletes the key `link` was opened as: the link, not its target. A Win32
-// code; ERROR_CALL_NOT_IMPLEMENTED where the system offers no way to.
-LONG DeleteLinkItself(HKEY link);
+// Deletes the key `key` was opened as (opened as a link: the link, not its
+// target), which must have no subkeys left. A Win32 code;
+// ERROR_CALL_NOT_IMPLEMENTED where the system offers no way to.
+LONG DeleteOpenedKey(HKEY key);
 
 }  // namespace sysops
