@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "sysops/ExportCall.h"
+
 #include <cstring>
 #include <string.h>
 
@@ -37,6 +39,22 @@ void Read(const char* argument, Switches& switches)
 }
 
 }  // namespace
+
+bool ReadExportCall(const char* commandLine, ExportCall& call)
+{
+    const std::string line = commandLine;
+    const std::string marker = std::string(" ") + sysops::kCallExportSwitch;
+    const std::size_t start = line.find(marker);
+    if (start == std::string::npos)
+        return false;
+    const std::size_t name = start + marker.size();
+    const std::size_t blank = line.find(' ', name);
+    if (blank == std::string::npos || blank == name || blank + 1 >= line.size())
+        return false;
+    call.exportName = line.substr(name, blank - name);
+    call.library = line.substr(blank + 1);
+    return true;
+}
 
 Switches ReadSwitches(const char* commandLine, const std::function<void(const char* argument)>& showArgument)
 {

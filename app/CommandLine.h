@@ -27,4 +27,16 @@ struct Switches {
 // showArgument as it is read, whatever it is.
 Switches ReadSwitches(const char* commandLine, const std::function<void(const char* argument)>& showArgument);
 
+// A call of a library's export that the program makes apart, in a process
+// of its own it starts for it (sysops/ExportCall.h).
+struct ExportCall {
+    std::string exportName;
+    std::string library;
+};
+
+// Whether the command line is such a call: after the program's path, the
+// switch and the export's name, then a blank and the library's path to the
+// end of the line (blanks and all).
+bool ReadExportCall(const char* commandLine, ExportCall& call);
+
 }  // namespace app

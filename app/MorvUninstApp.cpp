@@ -5,6 +5,7 @@
 #include "app/MorvUninstDlg.h"
 #include "app/Preview.h"
 #include "app/RecordFile.h"
+#include "sysops/ExportCall.h"
 #include "sysops/Probes.h"
 #include "sysops/SystemLibrary.h"
 
@@ -27,6 +28,12 @@ const MessageMap* CMorvUninstApp::GetMessageMap() const
 BOOL CMorvUninstApp::InitInstance()
 {
     sysops::RemoveCurrentDirectoryFromLibrarySearch();
+    // Started by a run of its own to call the identity component apart.
+    app::ExportCall call;
+    if (app::ReadExportCall(::GetCommandLineA(), call)) {
+        m_nExitCode = static_cast<int>(sysops::CallExportHere(call.library, call.exportName));
+        return FALSE;
+    }
     const int osClass = sysops::GetOsClass();
     if (osClass == sysops::OSCLASS_WIN95 || osClass == sysops::OSCLASS_UNKNOWN) {
         ::MessageBoxA(nullptr, "Unsupported Operating System !", "Error", MB_ICONERROR);

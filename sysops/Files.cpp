@@ -1,5 +1,6 @@
 #include "sysops/Files.h"
 
+#include "sysops/FolderChain.h"
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
 #include "sysops/WideTree.h"
@@ -92,6 +93,18 @@ int DeleteTreeAnsi(const std::string& root)
 }
 
 }  // namespace
+
+int DeleteHeldTree(FolderChain& chain)
+{
+    if (chain.State() != ChainState::Held || !chain.StillHeld()) {
+        SetLastError(chain.State() == ChainState::Missing ? ERROR_PATH_NOT_FOUND : ERROR_FILE_INVALID);
+        return 0;
+    }
+    WideFileCalls wide;
+    if (!LookUpWideFileCalls(wide))
+        return DeleteTreeAnsi(chain.Path());
+    return DeleteHeldTreeWide(wide, chain.Path().c_str(), chain.TakeDeepest());
+}
 
 int DeleteFileAtPath(const char* path)
 {

@@ -16,6 +16,15 @@ namespace sysops {
 // touched.
 int DeleteFileOrTree(const char* dir, const char* name);
 
+class FolderChain;
+
+// Deletes the tree whose folder `chain` holds, as DeleteFileOrTree does,
+// once it has checked through the chain that every folder on the way is
+// still the one that was held and none is a link: 0 with ERROR_FILE_INVALID
+// when one is not, touching nothing. The tree's own folder is let go of just
+// before it is removed; the folders above it stay held.
+int DeleteHeldTree(FolderChain& chain);
+
 // Clears the attributes of the file `path` and deletes it; non-zero on success.
 int DeleteFileAtPath(const char* path);
 

@@ -198,9 +198,16 @@ bool IsFolderOrBelow(const char* name, const char* folder)
     return name[length] == '\0' || name[length] == '\\';
 }
 
-bool IsProductFolder(const char* name, const char* installDir, const char* menuDir, const char* productCode)
+bool IsProductFolder(const char* name, const std::string& installDir, const std::vector<std::string>& menuDirs,
+                     const char* productCode)
 {
-    return IsFolderOrBelow(name, installDir) || IsFolderOrBelow(name, menuDir) || Contains(name, productCode);
+    if (IsFolderOrBelow(name, installDir.c_str()) || Contains(name, productCode))
+        return true;
+    for (const std::string& menuDir : menuDirs) {
+        if (IsFolderOrBelow(name, menuDir.c_str()))
+            return true;
+    }
+    return false;
 }
 
 DWORD ValueCount(HKEY key)
@@ -229,8 +236,8 @@ std::vector<InstallerRecord> FindInstallerUserData(const char* packedCode)
 // Every value is read before any goes, so no index moves under the walk; a
 // name read back through the ANSI code page with '?' in it names no value,
 // and the values after it are still read.
-std::vector<InstallerRecord> FindInstallerFolders(const char* folderKeyPath, REGSAM view, const char* installDir,
-                                                  const char* menuDir, const char* productCode)
+std::vector<InstallerRecord> FindInstallerFolders(const char* folderKeyPath, REGSAM view, const std::string& installDir,
+                                                  const std::vector<std::string>& menuDirs, const char* productCode)
 {
     std::vector<InstallerRecord> records;
     UniqueRegKey key;
@@ -241,7 +248,7 @@ std::vector<InstallerRecord> FindInstallerFolders(const char* folderKeyPath, REG
     std::string name;
     for (DWORD index = 0; index < count; ++index) {
         if (ReadValueName(key.Get(), index, name) == ERROR_SUCCESS &&
-            IsProductFolder(name.c_str(), installDir, menuDir, productCode))
+            IsProductFolder(name.c_str(), installDir, menuDirs, productCode))
             records.push_back(InstallerRecord{folderKeyPath, name, view64, false});
     }
     return records;
@@ -272,7 +279,9 @@ void CleanInstallerUserData(const char* packedCode)
 void CleanInstallerFolders(const char* folderKeyPath, REGSAM view, const char* installDir, const char* menuDir,
                            const char* productCode)
 {
-    for (const InstallerRecord& record : FindInstallerFolders(folderKeyPath, view, installDir, menuDir, productCode))
+    const std::string install = installDir != nullptr ? installDir : "";
+    const std::vector<std::string> menus = {menuDir != nullptr ? menuDir : ""};
+    for (const InstallerRecord& record : FindInstallerFolders(folderKeyPath, view, install, menus, productCode))
         RemoveInstallerRecord(record);
 }
 

@@ -25,8 +25,8 @@ struct InstallerRecord {
 std::vector<InstallerRecord> FindInstallerUserData(const char* packedCode);
 
 // The folder entries CleanInstallerFolders would delete, without deleting them.
-std::vector<InstallerRecord> FindInstallerFolders(const char* folderKeyPath, REGSAM view, const char* installDir,
-                                                  const char* menuDir, const char* productCode);
+std::vector<InstallerRecord> FindInstallerFolders(const char* folderKeyPath, REGSAM view, const std::string& installDir,
+                                                  const std::vector<std::string>& menuDirs, const char* productCode);
 
 // Removes one record; 0 when the call that did so succeeded, else its Win32 code.
 unsigned long RemoveInstallerRecord(const InstallerRecord& record);

@@ -4,6 +4,7 @@
 #include "sysops/PathText.h"
 
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 namespace sysops {
@@ -51,10 +52,11 @@ public:
 
     // Everything below dir in search order, then dir; a link goes as a link.
     int DeleteTree(const WidePath& dir);
+    // The same for a folder held already.
+    int DeleteHeldTree(const WidePath& dir, UniqueFile held);
 
 private:
     UniqueFile Hold(const WidePath& dir) const;
-    int DeleteHeldTree(const WidePath& dir, UniqueFile held);
     int DeleteContents(const WidePath& dir);
     int DeleteEntry(const WidePath& dir, const WIN32_FIND_DATAW& entry);
     int DeleteOneFile(const WidePath& path, DWORD attributes) const;
@@ -161,6 +163,14 @@ int DeleteTreeWide(const WideFileCalls& calls, const char* dir)
     if (!ToWide(dir, root))
         return 0;
     return WideWalk(calls).DeleteTree(root);
+}
+
+int DeleteHeldTreeWide(const WideFileCalls& calls, const char* dir, UniqueFile held)
+{
+    WidePath root;
+    if (!ToWide(dir, root))
+        return 0;
+    return WideWalk(calls).DeleteHeldTree(root, std::move(held));
 }
 
 }  // namespace sysops

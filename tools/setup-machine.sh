@@ -28,6 +28,10 @@ case " $(dpkg --print-foreign-architectures | tr '\n' ' ') " in
   *" i386 "*) ;;
   *) $SUDO dpkg --add-architecture i386 ;;
 esac
-$SUDO apt-get update -q
+# A mirror that is being synchronised fails one index now and then (often
+# one the install does not need): the update's status is not the verdict,
+# the install's is. A second try gives the mirror a moment.
+$SUDO apt-get update -q || { sleep 20; $SUDO apt-get update -q; } ||
+  echo "apt-get update reported a failure; installing from the indexes it has" >&2
 # shellcheck disable=SC2086
 $SUDO apt-get install -y -q --no-install-recommends $missing

@@ -118,14 +118,14 @@ void Preview(Run& run, const Item& item)
 void Remove(Run& run, const Item& item, const Removal& removal)
 {
     const bool before = Probe(run, item);
-    const unsigned long error = removal();
+    const Done done = removal();
     if (!before) {
         run.Record().Add(item, Outcome::NotPresent);
         return;
     }
-    const bool failed = item.CanRemain() ? Probe(run, item) : error != ERROR_SUCCESS;
-    if (failed && error != ERROR_SUCCESS)
-        run.Record().Add(item, Outcome::Failed, std::string(), error);
+    const bool failed = item.CanRemain() ? Probe(run, item) : !done.Succeeded();
+    if (failed && (done.error != ERROR_SUCCESS || !done.why.empty()))
+        run.Record().Add(item, Outcome::Failed, done.why, done.error);
     else if (failed)
         run.Record().Add(item, Outcome::Failed, kStillThere);
     else
@@ -148,6 +148,11 @@ void Keep(Run& run, const Item& item, const std::string& why)
         run.Record().Add(item, Outcome::Kept, why);
     else
         run.Record().Add(item, Outcome::NotPresent);
+}
+
+void KeepUnseen(Run& run, const Item& item, const std::string& why)
+{
+    run.Record().Add(item, Outcome::Kept, why);
 }
 
 bool IsThere(Run& run, const Item& item)

@@ -8,25 +8,41 @@
 #include "uninstall/Run.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace uninstall {
 
-// Removes one item: 0 when the call that does so reported success, else the
-// Win32 error code it gave. It refers to the caller's callable (a lambda)
-// for the length of the one call it is passed to.
+// What a removal call reported: the Win32 error code it gave (0 for
+// success) and, for a failure no code tells, why.
+struct Done {
+    Done(unsigned long code = 0) : error(code) {}  // NOLINT: a plain code converts
+    static Done Failure(std::string because, unsigned long code = 0)
+    {
+        Done done(code);
+        done.why = std::move(because);
+        return done;
+    }
+    bool Succeeded() const { return error == 0 && why.empty(); }
+
+    unsigned long error;
+    std::string why;
+};
+
+// Removes one item and says how that went. It refers to the caller's
+// callable (a lambda) for the length of the one call it is passed to.
 class Removal {
 public:
     template <typename Fn>
     Removal(const Fn& fn)  // NOLINT: converts from any callable, as std::function does
-        : target_(&fn), call_([](const void* target) { return (*static_cast<const Fn*>(target))(); })
+        : target_(&fn), call_([](const void* target) -> Done { return (*static_cast<const Fn*>(target))(); })
     {
     }
-    unsigned long operator()() const { return call_(target_); }
+    Done operator()() const { return call_(target_); }
 
 private:
     const void* target_;
-    unsigned long (*call_)(const void*);
+    Done (*call_)(const void*);
 };
 
 // In a preview: records whether `item` is there (and takes what it finds as
@@ -37,6 +53,10 @@ void Act(Run& run, const Item& item, const Removal& removal);
 // Records an item of the product the run leaves alone on purpose, and why;
 // one that is not there is recorded as not present.
 void Keep(Run& run, const Item& item, const std::string& why);
+
+// Records an item the run must not even look at (a path the install-tree
+// guard refused, a share, a device), as kept, and why.
+void KeepUnseen(Run& run, const Item& item, const std::string& why);
 
 // Whether `item` is there as far as this run can tell: what a preview has
 // taken as gone is not.

@@ -11,14 +11,29 @@ namespace uninstall {
 
 namespace {
 
+const std::string kNoBase;
+
+// The install directory only as the guard accepted it.
 const std::string& BaseDir(const Run& run, FileBase base)
 {
     switch (base) {
     case FileBase::SystemDir32: return run.paths.systemDir32;
     case FileBase::NativeSystemDir: return run.is64BitWindows ? run.paths.systemDir64 : run.paths.systemDir32;
-    case FileBase::InstallDir: return run.paths.installDir;
+    case FileBase::InstallDir: return run.installTree ? run.installTree->Path() : kNoBase;
     }
-    return run.paths.installDir;
+    return kNoBase;
+}
+
+// The references below a refused install directory name files the run
+// cannot tell are the product's.
+void KeepRefusedRefs(Run& run, const RefList& list)
+{
+    const unsigned long view = sysops::ViewBits(run.is64BitWindows, list.view64);
+    for (const char* name : list.names) {
+        std::string valueName;
+        if (sysops::JoinPath(run.paths.installDir, name, valueName))
+            Keep(run, Item::Value(kSharedDllsKey, valueName, list.view64, view), "the install-tree guard refused the folder");
+    }
 }
 
 // A list applies when its condition holds and its base is known.
@@ -51,6 +66,9 @@ bool DeleteFiles(Run& run, const FileList& list)
 
 bool DeleteSharedRefs(Run& run, const RefList& list)
 {
+    const bool refused = list.base == FileBase::InstallDir && !run.installTree && !run.paths.installDir.empty();
+    if (refused && Holds(list.when, run.Context()))
+        KeepRefusedRefs(run, list);
     if (!Applies(run, list.when, list.base))
         return false;
     const std::string& baseDir = BaseDir(run, list.base);

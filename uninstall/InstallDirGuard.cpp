@@ -3,8 +3,11 @@
 #include "sysops/FsRedirection.h"
 #include "sysops/PathIdentity.h"
 #include "sysops/PathText.h"
+#include "sysops/Presence.h"
 #include "sysops/Registry.h"
 #include "sysops/SystemFolders.h"
+
+#include <windows.h>
 
 #include <vector>
 
@@ -12,8 +15,8 @@ namespace uninstall {
 namespace {
 
 // How much around a protected folder is refused: the folder and every
-// folder holding it; for the folders of Windows and of the users' profiles,
-// everything inside as well.
+// folder holding it; for the folders of Windows, of the users' profiles and
+// of the data other software shares, everything inside as well.
 enum class Reach { FolderAndAbove, AlsoInside };
 
 struct ProtectedFolder {
@@ -23,6 +26,7 @@ struct ProtectedFolder {
 using ProtectedFolders = std::vector<ProtectedFolder>;
 
 constexpr char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char kProfileList[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 struct RegistryFolder {
@@ -35,12 +39,27 @@ struct RegistryFolder {
 constexpr RegistryFolder kRegistryFolders[] = {
     {kCurrentVersion, "ProgramFilesDir", Reach::FolderAndAbove},
     {kCurrentVersion, "ProgramFilesDir (x86)", Reach::FolderAndAbove},
-    {kCurrentVersion, "CommonFilesDir", Reach::FolderAndAbove},
-    {kCurrentVersion, "CommonFilesDir (x86)", Reach::FolderAndAbove},
+    {kCurrentVersion, "ProgramW6432Dir", Reach::FolderAndAbove},
+    {kCurrentVersion, "CommonFilesDir", Reach::AlsoInside},
+    {kCurrentVersion, "CommonFilesDir (x86)", Reach::AlsoInside},
+    {kCurrentVersion, "CommonW6432Dir", Reach::AlsoInside},
+    {kShellFolders, "Common AppData", Reach::AlsoInside},
     {kProfileList, "ProfilesDirectory", Reach::AlsoInside},
-    {kProfileList, "ProgramData", Reach::FolderAndAbove},
-    {kProfileList, "Public", Reach::FolderAndAbove},
+    {kProfileList, "ProgramData", Reach::AlsoInside},
+    {kProfileList, "Public", Reach::AlsoInside},
+    {kProfileList, "Default", Reach::AlsoInside},
 };
+
+// Before Vista these name the all-users and default profiles inside the
+// profiles directory.
+constexpr const char* kProfileNames[] = {"AllUsersProfile", "DefaultUserProfile"};
+
+// Each user's profile lies where its ProfileList entry says, which need not
+// be inside the profiles directory.
+constexpr char kProfileImagePath[] = "ProfileImagePath";
+
+// What Windows keeps in the root of every drive.
+constexpr const char* kDriveFolders[] = {"System Volume Information", "$Recycle.Bin", "RECYCLER", "RECYCLED"};
 
 struct EnvironmentFolder {
     const char* name;
@@ -53,13 +72,13 @@ constexpr EnvironmentFolder kEnvironmentFolders[] = {
     {"ProgramFiles", Reach::FolderAndAbove},
     {"ProgramFiles(x86)", Reach::FolderAndAbove},
     {"ProgramW6432", Reach::FolderAndAbove},
-    {"CommonProgramFiles", Reach::FolderAndAbove},
-    {"CommonProgramFiles(x86)", Reach::FolderAndAbove},
-    {"CommonProgramW6432", Reach::FolderAndAbove},
-    {"ProgramData", Reach::FolderAndAbove},
-    {"ALLUSERSPROFILE", Reach::FolderAndAbove},
-    {"PUBLIC", Reach::FolderAndAbove},
-    {"USERPROFILE", Reach::FolderAndAbove},
+    {"CommonProgramFiles", Reach::AlsoInside},
+    {"CommonProgramFiles(x86)", Reach::AlsoInside},
+    {"CommonProgramW6432", Reach::AlsoInside},
+    {"ProgramData", Reach::AlsoInside},
+    {"ALLUSERSPROFILE", Reach::AlsoInside},
+    {"PUBLIC", Reach::AlsoInside},
+    {"USERPROFILE", Reach::AlsoInside},
 };
 
 // Past "X:\" none of these belongs in a folder path: another path syntax,
@@ -137,14 +156,40 @@ void AddFromSystem(const RunPaths& paths, ProtectedFolders& folders)
         Add(folders, dir, Reach::AlsoInside);
 }
 
+void AddProfiles(REGSAM view, ProtectedFolders& folders)
+{
+    std::string profiles;
+    if (sysops::ReadFolderValue(kProfileList, "ProfilesDirectory", view, profiles)) {
+        for (const char* name : kProfileNames) {
+            std::string profile;
+            std::string dir;
+            if (sysops::ReadFolderValue(kProfileList, name, view, profile) && sysops::JoinPath(profiles, profile.c_str(), dir))
+                Add(folders, dir, Reach::AlsoInside);
+        }
+    }
+    std::vector<std::string> accounts;
+    unsigned long values = 0;
+    if (!sysops::ReadKeyContents(kProfileList, view, accounts, values))
+        return;
+    for (const std::string& account : accounts) {
+        std::string key;
+        std::string dir;
+        if (sysops::JoinPath(kProfileList, account.c_str(), key) &&
+            sysops::ReadFolderValue(key.c_str(), kProfileImagePath, view, dir))
+            Add(folders, dir, Reach::AlsoInside);
+    }
+}
+
 void AddFromRegistry(bool is64BitWindows, ProtectedFolders& folders)
 {
     for (const int view64 : {0, 1}) {
+        const REGSAM view = sysops::ViewBits(is64BitWindows, view64);
         for (const RegistryFolder& row : kRegistryFolders) {
             std::string dir;
-            if (sysops::ReadFolderValue(row.key, row.value, sysops::ViewBits(is64BitWindows, view64), dir))
+            if (sysops::ReadFolderValue(row.key, row.value, view, dir))
                 Add(folders, dir, row.reach);
         }
+        AddProfiles(view, folders);
     }
 }
 
@@ -193,6 +238,15 @@ Identities Lineage(const Components& parts)
     return lineage;
 }
 
+// What the chain holds, the drive's root first.
+Identities Lineage(const sysops::FolderChain& chain)
+{
+    Identities lineage;
+    for (std::size_t i = 0; i < chain.Depth(); ++i)
+        lineage.push_back(chain.Identity(i));
+    return lineage;
+}
+
 bool Contains(const Identities& lineage, const sysops::FileIdentity& identity)
 {
     for (const sysops::FileIdentity& entry : lineage) {
@@ -202,44 +256,78 @@ bool Contains(const Identities& lineage, const sysops::FileIdentity& identity)
     return false;
 }
 
-// The same tests by identity: a short name, a substituted drive, a mount
-// point or a link above the tree shows here what it names.
-bool ClashesByIdentity(const std::string& tree, const Components& treeParts, const ProtectedFolders& folders)
+// The same tests by identity, on what the chain holds: a short name, a
+// substituted drive or a mount point above the tree shows here what it names.
+bool ClashesByIdentity(const sysops::FolderChain& chain, const ProtectedFolders& folders)
 {
-    sysops::FileIdentity treeIdentity;
-    const bool treeKnown = sysops::ReadFileIdentity(tree, treeIdentity);
-    if (!treeKnown && sysops::ExistsAtPath(tree))
-        return true;  // there, but what it is cannot be told
-    const Identities treeLineage = Lineage(treeParts);
+    const Identities treeLineage = Lineage(chain);
+    const bool treeKnown = chain.State() == sysops::ChainState::Held;
     for (const ProtectedFolder& folder : folders) {
         sysops::FileIdentity identity;
         if (folder.reach == Reach::AlsoInside && sysops::ReadFileIdentity(folder.path, identity) &&
             Contains(treeLineage, identity))
             return true;
-        if (treeKnown && Contains(Lineage(Split(folder.path)), treeIdentity))
+        if (treeKnown && Contains(Lineage(Split(folder.path)), treeLineage.back()))
             return true;
     }
     return false;
 }
 
+bool IsDriveFolder(const Components& tree)
+{
+    for (const char* name : kDriveFolders) {
+        if (sysops::SameNameNoCase(tree[1], name))
+            return true;
+    }
+    return false;
+}
+
+// Network, removable and substituted-away drives are no place the product
+// installs to, and looking there would make the machine's account reach out.
+bool IsFixedDrive(const std::string& path)
+{
+    const std::string root = path.substr(0, 3);
+    return GetDriveTypeA(root.c_str()) == DRIVE_FIXED;
+}
+
+constexpr char kNotPlain[] = "not a plain folder below the root of a drive";
+constexpr char kNotFixed[] = "not on a fixed local drive";
+constexpr char kNoName[] = "its full name cannot be read";
+constexpr char kProtected[] = "a folder of Windows, of other software or of users, or one holding such a folder";
+constexpr char kLinked[] = "a folder on its way is a link, or cannot be opened as a folder";
+
+InstallTreeVerdict Refusal(const char* why)
+{
+    return InstallTreeVerdict{std::nullopt, why};
+}
+
 }  // namespace
 
-bool IsRemovableInstallTree(const std::string& installDir, const RunPaths& paths, bool is64BitWindows)
+InstallTreeVerdict JudgeInstallTree(const std::string& installDir, const RunPaths& paths, bool is64BitWindows)
 {
+    if (Split(installDir).size() < 2)
+        return Refusal(kNotPlain);
+    if (!IsFixedDrive(installDir))
+        return Refusal(kNotFixed);
     std::string canonical;
-    if (Split(installDir).size() < 2 || !sysops::CanonicalPath(installDir, canonical))
-        return false;  // not a plain folder below a drive's root
+    if (!sysops::CanonicalPath(installDir, canonical))
+        return Refusal(kNoName);
     const Components tree = Split(canonical);
-    if (tree.size() < 2 || sysops::IsReparsePoint(canonical))
-        return false;
+    if (tree.size() < 2)
+        return Refusal(kNotPlain);
     const ProtectedFolders folders = FoldersOfThisMachine(paths, is64BitWindows);
-    if (ClashesByName(tree, folders))
-        return false;
-    if (!sysops::IsNtFamily())
-        return true;  // 9x cannot open a folder to tell what it is
-    // Paths as they are named: "system32" is the native one, not SysWOW64.
-    const sysops::ScopedFsRedirectionOff redirection(is64BitWindows);
-    return !ClashesByIdentity(canonical, tree, folders);
+    if (IsDriveFolder(tree) || ClashesByName(tree, folders))
+        return Refusal(kProtected);
+    sysops::FolderChain chain;
+    if (chain.Hold(canonical) == sysops::ChainState::Refused)
+        return Refusal(kLinked);
+    if (sysops::IsNtFamily()) {
+        // Paths as they are named: "system32" is the native one, not SysWOW64.
+        const sysops::ScopedFsRedirectionOff redirection(is64BitWindows);
+        if (ClashesByIdentity(chain, folders))
+            return Refusal(kProtected);
+    }
+    return InstallTreeVerdict{AcceptedTree(installDir, std::move(chain)), std::string()};
 }
 
 }  // namespace uninstall

@@ -147,16 +147,18 @@ void FinishInstallDir(Run& run)
     run.Step();
 }
 
-// The Hebrew-named menu when it already holds the product's folder,
-// otherwise the English one.
-std::string ChooseMenu(const std::string& base)
+// The Hebrew-named menu when it holds the product's folder, and the English
+// one always: anybody who may create folders beside the menus could make a
+// Hebrew one that holds such a folder, and it must not hide the real one.
+std::vector<std::string> ChooseMenus(const std::string& base)
 {
-    std::string hebrew;
-    if (JoinPath(base, kHebrewProgramsMenu, hebrew) && FileExists(hebrew.c_str(), "Morvane"))
-        return hebrew;
-    std::string english;
-    JoinPath(base, "Start Menu\\Programs", english);
-    return english;
+    std::vector<std::string> menus;
+    std::string menu;
+    if (JoinPath(base, kHebrewProgramsMenu, menu) && FileExists(menu.c_str(), "Morvane"))
+        menus.push_back(menu);
+    if (JoinPath(base, "Start Menu\\Programs", menu))
+        menus.push_back(menu);
+    return menus;
 }
 
 }  // namespace
@@ -172,23 +174,23 @@ bool DiscoverLocations(Run& run)
     return true;
 }
 
-std::string FindMenuDir(const std::string& windowsDir, int osClass)
+std::vector<std::string> FindMenuDirs(const std::string& windowsDir, int osClass)
 {
     if (osClass == sysops::OSCLASS_WIN98 || osClass == sysops::OSCLASS_WINME)
-        return windowsDir.empty() ? std::string() : ChooseMenu(windowsDir);
+        return windowsDir.empty() ? std::vector<std::string>() : ChooseMenus(windowsDir);
     if (osClass == sysops::OSCLASS_NT4) {
         std::string menu;
-        if (!windowsDir.empty())
-            JoinPath(windowsDir, "Profiles\\All Users\\Start Menu\\Programs", menu);
-        return menu;
+        if (windowsDir.empty() || !JoinPath(windowsDir, "Profiles\\All Users\\Start Menu\\Programs", menu))
+            return {};
+        return {menu};
     }
     if (osClass >= sysops::OSCLASS_WIN2000) {
         std::string allUsers;
         if (!sysops::ReadEnvironment("ALLUSERSPROFILE", allUsers))
-            return std::string();
-        return ChooseMenu(allUsers);
+            return {};
+        return ChooseMenus(allUsers);
     }
-    return std::string();
+    return {};
 }
 
 }  // namespace uninstall

@@ -4,6 +4,7 @@
 #include "uninstall/Run.h"
 
 #include <string>
+#include <vector>
 
 namespace uninstall {
 
@@ -13,9 +14,10 @@ namespace uninstall {
 // shown (unless silent) and the run must stop.
 bool DiscoverLocations(Run& run);
 
-// The all-users program-menu folder for the given version class, or empty
-// when this Windows has none the program knows.
-std::string FindMenuDir(const std::string& windowsDir, int osClass);
+// The all-users program-menu folders for the given version class: the
+// Hebrew-named one when it holds the product's folder, then the English
+// one; none when this Windows has none the program knows.
+std::vector<std::string> FindMenuDirs(const std::string& windowsDir, int osClass);
 
 // Registry key and value that name the install directory.
 constexpr const char* kInstallDirKey = "Software\\TQM\\CardBridge\\Main";

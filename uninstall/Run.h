@@ -4,22 +4,16 @@
 #pragma once
 
 #include "uninstall/Catalogue.h"
+#include "uninstall/InstallDirGuard.h"
 #include "uninstall/Record.h"
 #include "uninstall/RunHost.h"
+#include "uninstall/RunPaths.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace uninstall {
-
-// Directories without a trailing backslash; empty when not found.
-struct RunPaths {
-    std::string windowsDir;
-    std::string systemDir32;      // SysWOW64 on 64-bit Windows, else system32 or system
-    std::string systemDir64;      // the native system32 on 64-bit Windows only
-    std::string installDir;
-    std::string programFilesDir;
-};
 
 // What the run does with each item: remove it, or only look whether it is
 // there (a preview changes nothing).
@@ -61,10 +55,11 @@ public:
 
     RunPaths paths;
     const bool is64BitWindows;
-    // Whether the install directory found may be deleted as a tree, code
-    // loaded from it and its installer records removed; decided once the
-    // locations are known.
-    bool installTreeAccepted = false;
+    // The install directory as the guard accepted it, once the locations
+    // are known: the only way to the install tree. Empty when there is none
+    // or it was refused, and then installTreeRefusal says why.
+    std::optional<AcceptedTree> installTree;
+    std::string installTreeRefusal;
     // What a preview has found and so takes as gone, by identity (Act.h);
     // a few hundred at most.
     std::vector<std::string> takenAsGone;

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace uninstall {
 namespace {
 
@@ -49,8 +51,19 @@ void NoteLocations(Run& run)
         note("native system directory", paths.systemDir64);
     note("program-files directory", paths.programFilesDir);
     note("install directory", paths.installDir);
-    if (!paths.installDir.empty() && !run.installTreeAccepted)
-        note("install directory refused by the install-tree guard:", paths.installDir);
+    if (!run.installTreeRefusal.empty())
+        note("install directory refused by the install-tree guard:", paths.installDir + "  [" + run.installTreeRefusal + "]");
+}
+
+// From here on the install directory is reached only through what the
+// guard accepted, held until the run ends.
+void JudgeInstallDir(Run& run)
+{
+    if (run.paths.installDir.empty())
+        return;
+    InstallTreeVerdict verdict = JudgeInstallTree(run.paths.installDir, run.paths, run.is64BitWindows);
+    run.installTree = std::move(verdict.tree);
+    run.installTreeRefusal = verdict.refusal;
 }
 
 void Finish(Run& run)
@@ -78,15 +91,15 @@ RunOutcome RunUninstall(RunHost& host, RunRecord& record, Mode mode)
         record.Note("aborted", "a location the run needs was not found");
         return CutShort(run);
     }
-    run.installTreeAccepted = IsRemovableInstallTree(run.paths.installDir, run.paths, run.is64BitWindows);
+    JudgeInstallDir(run);
     NoteLocations(run);
     run.BeginStage("programs");
     EndProgramsAndUnregister(run);
     run.BeginStage("files");
     RemoveInstallTreeAndCaches(run);
     RemoveSystemFiles(run);
-    const std::string menuProductDir = RemoveMenuAndDriver(run);
-    RemoveRegistryEntries(run, menuProductDir);
+    const std::vector<std::string> menuProductDirs = RemoveMenuAndDriver(run);
+    RemoveRegistryEntries(run, menuProductDirs);
     run.BeginStage("references");
     RemoveSharedReferences(run);
     run.BeginStage("end");

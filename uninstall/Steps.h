@@ -6,6 +6,7 @@
 #include "uninstall/Run.h"
 
 #include <string>
+#include <vector>
 
 namespace uninstall {
 
@@ -20,14 +21,13 @@ void RemoveInstallTreeAndCaches(Run& run);
 void RemoveSystemFiles(Run& run);
 
 // Program-menu folders, the start-up shortcut and the filter driver with
-// its registrations. Returns the product's menu folder it deleted last
-// (empty when there was none), which names the product's installer folder
-// entries.
-std::string RemoveMenuAndDriver(Run& run);
+// its registrations. Returns the product's menu folders it found, which name
+// the product's installer folder entries.
+std::vector<std::string> RemoveMenuAndDriver(Run& run);
 
-// The registry catalogue and the Windows Installer records; menuProductDir
+// The registry catalogue and the Windows Installer records; menuProductDirs
 // is what RemoveMenuAndDriver returned.
-void RemoveRegistryEntries(Run& run, const std::string& menuProductDir);
+void RemoveRegistryEntries(Run& run, const std::vector<std::string>& menuProductDirs);
 
 // Shared-library reference values and the middleware's registrations.
 void RemoveSharedReferences(Run& run);

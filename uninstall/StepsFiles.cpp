@@ -1,6 +1,7 @@
 #include "uninstall/Steps.h"
 
 #include "sysops/Files.h"
+#include "sysops/FolderChain.h"
 #include "sysops/FsRedirection.h"
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
@@ -12,6 +13,7 @@
 #include "uninstall/RegistryCatalogue.h"
 
 #include <cstring>
+#include <vector>
 
 namespace uninstall {
 namespace {
@@ -41,9 +43,16 @@ unsigned long ResultOf(int succeeded)
     return succeeded != 0 ? 0ul : sysops::LastError();
 }
 
-void RemoveTree(Run& run, const std::string& path)
+// Why a tree on a held path is left alone.
+constexpr char kLinkOnTheWay[] = "a folder on its way is a link, or it is not a folder";
+
+// Removes the tree the chain holds; `folder` names it as the run found it.
+void RemoveHeldTree(Run& run, const std::string& folder, sysops::FolderChain& chain)
 {
-    Act(run, Item::Tree(path), [&path] { return ResultOf(DeleteFileOrTree(path.c_str(), nullptr)); });
+    if (chain.State() == sysops::ChainState::Refused)
+        Keep(run, Item::Tree(folder), kLinkOnTheWay);
+    else
+        Act(run, Item::Tree(folder), [&chain] { return ResultOf(sysops::DeleteHeldTree(chain)); });
 }
 
 void RemoveFile(Run& run, const std::string& path)
@@ -51,23 +60,38 @@ void RemoveFile(Run& run, const std::string& path)
     Act(run, Item::File(path), [&path] { return ResultOf(sysops::DeleteFileAtPath(path.c_str())); });
 }
 
-// Deletes the tree `folder`; its parent `vendorFolder` goes too when the
+// The folder holding `path`: "C:\a\b" gives "C:\a".
+std::string ParentOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Deletes the held tree `folder`; its parent `vendorFolder` goes too when the
 // tree was all it held. Whether it was is asked before the tree goes, so
 // that a preview and a removal decide alike. A vendor folder that holds
 // others' files is the product's to mention only while the tree is in it.
-void RemoveTreeAndVendorFolder(Run& run, const std::string& folder, const std::string& vendorFolder,
-                               const char* productName)
+// The vendor folder is removed through the chain's own path, let go of only
+// for that.
+void RemoveTreeAndVendorFolder(Run& run, const std::string& folder, sysops::FolderChain& chain,
+                               const std::string& vendorFolder, const char* productName)
 {
     const Item vendor = Item::Folder(vendorFolder);
-    const bool treeIsThere = IsThere(run, Item::Tree(folder));
-    const bool vendorFolderIsOurs = FolderHoldsOnly(run, vendorFolder, productName);
-    RemoveTree(run, folder);
-    if (vendorFolderIsOurs)
-        Act(run, vendor, [vendorFolder] { return ResultOf(sysops::RemoveEmptyDirectory(vendorFolder.c_str())); });
-    else if (treeIsThere)
+    const bool treeIsThere = chain.State() == sysops::ChainState::Held && IsThere(run, Item::Tree(folder));
+    const bool vendorFolderIsOurs = chain.State() != sysops::ChainState::Refused &&
+                                    FolderHoldsOnly(run, vendorFolder, productName);
+    RemoveHeldTree(run, folder, chain);
+    const std::string heldVendor = ParentOf(chain.Path());
+    if (vendorFolderIsOurs) {
+        Act(run, vendor, [&chain, heldVendor] {
+            chain.ReleaseFrom(sysops::FolderPrefixes(heldVendor).size() - 1);
+            return ResultOf(sysops::RemoveEmptyDirectory(heldVendor.c_str()));
+        });
+    } else if (treeIsThere) {
         Keep(run, vendor, "other software's files are in it");
-    else
+    } else {
         run.Record().Add(vendor, Outcome::NotPresent);
+    }
 }
 
 const VendorFolderRule* VendorFolderRuleFor(const std::string& installDir)
@@ -79,28 +103,41 @@ const VendorFolderRule* VendorFolderRuleFor(const std::string& installDir)
     return nullptr;
 }
 
+// Only what the guard accepted is touched; a refused path is not even
+// looked at.
 void RemoveInstallTree(Run& run)
 {
-    const std::string& installDir = run.paths.installDir;
-    if (!installDir.empty() && !run.installTreeAccepted) {
-        Keep(run, Item::Tree(installDir), "the install-tree guard refused the folder");
-    } else if (const VendorFolderRule* rule = installDir.empty() ? nullptr : VendorFolderRuleFor(installDir)) {
+    if (!run.installTree) {
+        if (!run.paths.installDir.empty())
+            KeepUnseen(run, Item::Tree(run.paths.installDir),
+                       "the install-tree guard refused the folder: " + run.installTreeRefusal);
+        run.Step();
+        return;
+    }
+    AcceptedTree& tree = *run.installTree;
+    const std::string& installDir = tree.Path();
+    if (const VendorFolderRule* rule = VendorFolderRuleFor(installDir)) {
         const std::string vendorFolder = installDir.substr(0, installDir.size() - std::strlen(rule->cut));
-        RemoveTreeAndVendorFolder(run, installDir, vendorFolder, rule->cut + 1);
-    } else if (!installDir.empty()) {
-        RemoveTree(run, installDir);
+        RemoveTreeAndVendorFolder(run, installDir, tree.Chain(), vendorFolder, rule->cut + 1);
+    } else {
+        RemoveHeldTree(run, installDir, tree.Chain());
     }
     run.Step();
 }
 
-// Deletes "base\relative" as a tree when it holds `marker`.
+// Deletes "base\relative" as a tree when it holds `marker`; the folder is
+// held from the look to the deletion.
 void DeleteTreeHolding(Run& run, const std::string& base, const char* relative, const char* marker)
 {
     std::string folder;
     if (base.empty() || !JoinPath(base, relative, folder))
         return;
-    if (FileExists(folder.c_str(), marker))
-        RemoveTree(run, folder);
+    sysops::FolderChain chain;
+    chain.Hold(folder);
+    if (chain.State() == sysops::ChainState::Held && FileExists(folder.c_str(), marker))
+        RemoveHeldTree(run, folder, chain);
+    else if (chain.State() == sysops::ChainState::Refused)
+        Keep(run, Item::Tree(folder), kLinkOnTheWay);
     else
         Keep(run, Item::Tree(folder), std::string("no ") + marker + " in it");
 }
@@ -109,8 +146,11 @@ void DeleteTreeHolding(Run& run, const std::string& base, const char* relative, 
 void DeleteTreeIfPresent(Run& run, const std::string& base, const char* name)
 {
     std::string folder;
-    if (!base.empty() && JoinPath(base, name, folder))
-        RemoveTree(run, folder);
+    if (base.empty() || !JoinPath(base, name, folder))
+        return;
+    sysops::FolderChain chain;
+    chain.Hold(folder);
+    RemoveHeldTree(run, folder, chain);
 }
 
 void RemoveInstallerCaches(Run& run)
@@ -151,22 +191,48 @@ void RemoveCachedPackage(Run& run)
         if (IsCachedDatabase(package, run.paths.windowsDir))
             RemoveFile(run, package);
         else
-            Keep(run, Item::File(package), "not a database cached in the Windows Installer folder");
+            KeepUnseen(run, Item::File(package), "not a database cached in the Windows Installer folder");
     }
     run.Step();
 }
 
-// The menu folder's "Startup", or else its Hebrew-named twin, loses the shortcut.
-void RemoveStartupShortcut(Run& run, const std::string& menuDir)
+// A program menu as the run found it, and the folder it resolves to (Vista
+// and later reach the all-users menu through Windows' own junctions).
+struct Menu {
+    std::string found;
+    std::string resolved;
+};
+
+// "menu\relative" as found, and held by its resolved path, links refused.
+struct MenuFolder {
+    std::string found;
+    sysops::FolderChain chain;
+};
+
+bool HoldMenuFolder(const Menu& menu, const char* relative, MenuFolder& folder)
+{
+    std::string resolved;
+    if (!JoinPath(menu.found, relative, folder.found) || !JoinPath(menu.resolved, relative, resolved))
+        return false;
+    // A menu refused for a link on its way is held by its own path, and so
+    // refused again.
+    folder.chain.Hold(resolved);
+    return true;
+}
+
+// A menu folder's "Startup", or else its Hebrew-named twin, loses the
+// shortcut; the folder is held while its file goes.
+void RemoveStartupShortcut(Run& run, const Menu& menu)
 {
     std::string first;
     for (const char* startup : {kStartupFolder, kHebrewStartupFolder}) {
-        std::string folder;
+        MenuFolder folder;
         std::string shortcut;
-        if (!JoinPath(menuDir, startup, folder) || !JoinPath(folder, kStartupShortcut, shortcut))
+        if (!HoldMenuFolder(menu, startup, folder) || !JoinPath(folder.found, kStartupShortcut, shortcut))
             continue;
-        if (FileExists(folder.c_str(), kStartupShortcut)) {
-            RemoveFile(run, shortcut);
+        const std::string held = folder.chain.Path() + "\\" + kStartupShortcut;
+        if (folder.chain.State() == sysops::ChainState::Held && FileExists(folder.chain.Path().c_str(), kStartupShortcut)) {
+            Act(run, Item::File(shortcut), [&held] { return ResultOf(sysops::DeleteFileAtPath(held.c_str())); });
             return;
         }
         if (first.empty())
@@ -176,35 +242,67 @@ void RemoveStartupShortcut(Run& run, const std::string& menuDir)
         run.Record().Add(Item::File(first), Outcome::NotPresent);
 }
 
-// The product's menu folders, the later one winning; returns the product's
-// menu folder found last.
-std::string RemoveMenuEntries(Run& run, const std::string& menuDir)
+// The product's folder in one menu; the product's menu folder it found, if any.
+void RemoveMenuProductFolder(Run& run, const Menu& menu, std::vector<std::string>& productDirs)
 {
-    std::string menuProductDir;
-    std::string folder;
-    if (!menuDir.empty() && JoinPath(menuDir, kMenuProductFolder, folder)) {
-        if (FileExists(menuDir.c_str(), kMenuProductFolder))
-            menuProductDir = folder;
-        RemoveTree(run, folder);
-    }
-    run.Step();
+    MenuFolder folder;
+    if (!HoldMenuFolder(menu, kMenuProductFolder, folder))
+        return;
+    if (folder.chain.State() == sysops::ChainState::Held)
+        productDirs.push_back(folder.found);
+    RemoveHeldTree(run, folder.found, folder.chain);
+}
 
+// The product's folder under the menu's vendor folder, and the vendor folder
+// when that was all it held.
+void RemoveMenuVendorFolder(Run& run, const Menu& menu, std::vector<std::string>& productDirs)
+{
+    std::string relative;
     std::string vendorFolder;
-    if (!menuDir.empty() && JoinPath(menuDir, kMenuVendorFolder, vendorFolder) &&
-        JoinPath(vendorFolder, kMenuProductFolder, folder)) {
-        if (FileExists(menuDir.c_str(), kMenuVendorFolder)) {
-            menuProductDir = folder;
-            RemoveTreeAndVendorFolder(run, folder, vendorFolder, kMenuProductFolder);
-        } else {
-            run.Record().Add(Item::Tree(folder), Outcome::NotPresent);
-        }
+    MenuFolder folder;
+    if (!JoinPath(kMenuVendorFolder, kMenuProductFolder, relative) || !JoinPath(menu.found, kMenuVendorFolder, vendorFolder) ||
+        !HoldMenuFolder(menu, relative.c_str(), folder))
+        return;
+    if (!FileExists(menu.resolved.c_str(), kMenuVendorFolder)) {
+        run.Record().Add(Item::Tree(folder.found), Outcome::NotPresent);
+        return;
     }
-    run.Step();
+    productDirs.push_back(folder.found);
+    RemoveTreeAndVendorFolder(run, folder.found, folder.chain, vendorFolder, kMenuProductFolder);
+}
 
-    if (!menuDir.empty())
-        RemoveStartupShortcut(run, menuDir);
+// The product's menu folders in every menu, in step; returns the product's
+// menu folders it found.
+std::vector<std::string> RemoveMenuEntries(Run& run, const std::vector<Menu>& menus)
+{
+    std::vector<std::string> productDirs;
+    for (const Menu& menu : menus)
+        RemoveMenuProductFolder(run, menu, productDirs);
     run.Step();
-    return menuProductDir;
+    for (const Menu& menu : menus)
+        RemoveMenuVendorFolder(run, menu, productDirs);
+    run.Step();
+    for (const Menu& menu : menus)
+        RemoveStartupShortcut(run, menu);
+    run.Step();
+    return productDirs;
+}
+
+std::vector<Menu> ResolveMenus(Run& run)
+{
+    std::vector<Menu> menus;
+    for (const std::string& found : FindMenuDirs(run.paths.windowsDir, sysops::GetOsClass())) {
+        Menu menu{found, found};
+        const sysops::ChainState state = sysops::ResolveAdministratorsLinks(found, menu.resolved);
+        run.Record().Note("location", "program menu " + found +
+                                          (menu.resolved != found ? " (" + menu.resolved + ")" : std::string()));
+        if (state == sysops::ChainState::Refused)
+            run.Record().Note("location", "program menu " + found + " refused: " + kLinkOnTheWay);
+        menus.push_back(menu);
+    }
+    if (menus.empty())
+        run.Record().Note("location", "program menu (none)");
+    return menus;
 }
 
 // The driver lives in the native "drivers" folder: on 64-bit Windows that is
@@ -245,14 +343,13 @@ void RemoveSystemFiles(Run& run)
     }
 }
 
-std::string RemoveMenuAndDriver(Run& run)
+std::vector<std::string> RemoveMenuAndDriver(Run& run)
 {
-    const std::string menuDir = FindMenuDir(run.paths.windowsDir, sysops::GetOsClass());
-    run.Record().Note("location", "program menu " + (menuDir.empty() ? std::string("(none)") : menuDir));
+    const std::vector<Menu> menus = ResolveMenus(run);
     run.Step();
-    std::string menuProductDir = RemoveMenuEntries(run, menuDir);
+    std::vector<std::string> menuProductDirs = RemoveMenuEntries(run, menus);
     RemoveFilterDriver(run);
-    return menuProductDir;
+    return menuProductDirs;
 }
 
 }  // namespace uninstall

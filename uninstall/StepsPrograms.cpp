@@ -1,8 +1,11 @@
 #include "uninstall/Steps.h"
 
 #include "uninstall/Act.h"
+#include "sysops/ExportCall.h"
+#include "sysops/FolderChain.h"
 #include "sysops/Handles.h"
 #include "sysops/MessageWait.h"
+#include "sysops/Ownership.h"
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
 #include "sysops/Processes.h"
@@ -15,6 +18,8 @@ namespace uninstall {
 namespace {
 
 // The identity component, below the install directory, and its exports.
+constexpr const char* kIdentityComponentFolder = "Installation\\Seal5";
+constexpr const char* kIdentityComponentFile = "idsl5in.dll";
 constexpr const char* kIdentityComponent = "Installation\\Seal5\\idsl5in.dll";
 constexpr const char* kIdentityUninstall = "SealIdentityUninstall";
 constexpr const char* kIdentityUninstallNeedReboot = "SealIdentityUninstallNeedReboot";
@@ -30,6 +35,15 @@ constexpr unsigned long kServiceStopBoundMs = 30 * 1000;
 // one that hangs (a box on an invisible desktop, say) must not keep the
 // product half removed until a deployment tool ends the run.
 constexpr unsigned long kOutsideProgramBoundMs = 2 * 60 * 1000;
+
+// "0xC0000005": how exception codes are looked up.
+std::string Hex(unsigned long code)
+{
+    std::string text = "0x";
+    for (int shift = 28; shift >= 0; shift -= 4)
+        text.push_back("0123456789ABCDEF"[(code >> shift) & 0xF]);
+    return text;
+}
 
 bool IsWin9xOrNt4(int osClass)
 {
@@ -105,34 +119,85 @@ void RunOutsideProgram(Run& run, const char* probe, const char* program, const c
     run.Step();
 }
 
-// Code runs with the program's rights only from an install directory the
-// guard accepted: an empty, relative or foreign one (a folder anybody may
-// create) is never loaded from. Its own dependencies come from its folder.
-unsigned long CallExport(const std::string& path, const char* exportName)
+// The component, below the install tree: the folders that lead to it and
+// the library itself, held from the look at who could have changed them to
+// the end of the call.
+struct HeldComponent {
+    sysops::FolderChain folders;
+    sysops::UniqueFile library;
+    std::string path;  // canonical
+};
+
+// Missing, Refused (a link on its way, or not a file) or Held.
+sysops::ChainState Hold(AcceptedTree& tree, HeldComponent& component)
 {
-    const sysops::UniqueLibrary component(sysops::LoadLibraryByPath(path.c_str()));
-    if (!component)
-        return sysops::LastError();
-    using UninstallFn = int(WINAPI*)();
-    const auto uninstall = sysops::LookUp<UninstallFn>(component.Get(), exportName);
-    if (uninstall == nullptr)
-        return ERROR_PROC_NOT_FOUND;
-    uninstall();
-    return 0;
+    std::string folder;
+    if (!sysops::JoinPath(tree.Chain().Path(), kIdentityComponentFolder, folder) ||
+        !sysops::JoinPath(folder, kIdentityComponentFile, component.path))
+        return sysops::ChainState::Refused;
+    const sysops::ChainState state = component.folders.Hold(folder);
+    if (state != sysops::ChainState::Held)
+        return state;
+    bool missing = false;
+    component.library = sysops::HoldFile(component.path, missing);
+    if (component.library)
+        return sysops::ChainState::Held;
+    return missing ? sysops::ChainState::Missing : sysops::ChainState::Refused;
+}
+
+// Code runs with the program's rights (an administrator's, or SYSTEM's)
+// only when nobody else could have put it there: the library and every
+// folder from the drive's root down to it belong to administrators and let
+// nobody else change them. Creating new entries in the drive's root changes
+// nothing on the way. Where the system keeps no owners (9x, FAT) there is
+// nobody to ask.
+bool OnlyAdministratorsCouldHavePutThere(const HeldComponent& component)
+{
+    if (!sysops::KeepsAccessLists(component.path.substr(0, 3)))
+        return true;
+    for (std::size_t i = 0; i < component.folders.Depth(); ++i) {
+        const sysops::Adding adding = i == 0 ? sysops::Adding::Allowed : sysops::Adding::Refused;
+        if (!sysops::OnlyAdministratorsMayChange(component.folders.Handle(i), adding))
+            return false;
+    }
+    return sysops::OnlyAdministratorsMayChange(component.library.Get(), sysops::Adding::Refused);
+}
+
+// The call is made apart: a component that crashes or never returns ends
+// or holds up only the process made for it.
+Done CallApart(const HeldComponent& component, const char* exportName)
+{
+    const sysops::CallResult result = sysops::CallExportApart(component.path, exportName, kOutsideProgramBoundMs);
+    switch (result.outcome) {
+    case sysops::CallOutcome::Called: return Done();
+    case sysops::CallOutcome::Crashed: return Done::Failure("the component crashed with exception " + Hex(result.error));
+    case sysops::CallOutcome::NotCalled:
+    case sysops::CallOutcome::TimedOut:
+    case sysops::CallOutcome::NotStarted: break;
+    }
+    return Done(result.error);
 }
 
 void CallIdentityComponent(Run& run)
 {
+    const char* exportName = IsWin9x(sysops::GetOsClass()) ? kIdentityUninstallNeedReboot : kIdentityUninstall;
     std::string path;
-    if (!run.paths.installDir.empty() && sysops::JoinPath(run.paths.installDir, kIdentityComponent, path)) {
-        const char* exportName = IsWin9x(sysops::GetOsClass()) ? kIdentityUninstallNeedReboot : kIdentityUninstall;
+    const std::string& base = run.installTree ? run.installTree->Path() : run.paths.installDir;
+    if (!base.empty() && sysops::JoinPath(base, kIdentityComponent, path)) {
         const Item item = Item::IdentityComponent(path, exportName);
-        if (!IsThere(run, Item::File(path)))
+        HeldComponent component;
+        if (!run.installTree)
+            KeepUnseen(run, item, "the install directory was refused");
+        else if (!run.installTree->Exists())
             run.Record().Add(item, Outcome::NotPresent);
-        else if (!run.installTreeAccepted)
-            run.Record().Add(item, Outcome::Kept, "the install directory was refused");
+        else if (const sysops::ChainState state = Hold(*run.installTree, component); state == sysops::ChainState::Missing)
+            run.Record().Add(item, Outcome::NotPresent);
+        else if (state == sysops::ChainState::Refused)
+            Keep(run, item, "a folder on its way is a link, or it is not a file");
+        else if (!OnlyAdministratorsCouldHavePutThere(component))
+            Keep(run, item, "writable by others");
         else
-            Act(run, item, [&] { return CallExport(path, exportName); });
+            Act(run, item, [&] { return CallApart(component, exportName); });
     }
     run.Step();
 }

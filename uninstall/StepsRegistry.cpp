@@ -24,14 +24,14 @@ void RemoveInstallerUserData(Run& run)
 
 // The entries name folders by their full path: an install directory the
 // guard refused (such as "C:\") would match every one of them.
-void CleanFolderEntries(Run& run, const std::string& menuProductDir)
+void CleanFolderEntries(Run& run, const std::vector<std::string>& menuProductDirs)
 {
-    if (run.paths.installDir.empty() || menuProductDir.empty())
+    if (run.paths.installDir.empty() || menuProductDirs.empty())
         return;
-    if (run.installTreeAccepted) {
+    if (run.installTree) {
         for (const sysops::InstallerRecord& record :
-             sysops::FindInstallerFolders(kInstallerFoldersKey, run.InstallerView(), run.paths.installDir.c_str(),
-                                          menuProductDir.c_str(), kPackageBCode))
+             sysops::FindInstallerFolders(kInstallerFoldersKey, run.InstallerView(), run.installTree->Path(),
+                                          menuProductDirs, kPackageBCode))
             Act(run, RecordItem(run, record), [&record] { return sysops::RemoveInstallerRecord(record); });
     }
     run.Step();
@@ -39,7 +39,7 @@ void CleanFolderEntries(Run& run, const std::string& menuProductDir)
 
 }  // namespace
 
-void RemoveRegistryEntries(Run& run, const std::string& menuProductDir)
+void RemoveRegistryEntries(Run& run, const std::vector<std::string>& menuProductDirs)
 {
     const RowContext context = run.Context();
     run.BeginStage("registry");
@@ -58,7 +58,7 @@ void RemoveRegistryEntries(Run& run, const std::string& menuProductDir)
     RemoveRegistryRows(run, InstallerPackageKeys, context);
     run.Step();
     run.BeginStage("installer scans");
-    CleanFolderEntries(run, menuProductDir);
+    CleanFolderEntries(run, menuProductDirs);
 }
 
 void RemoveSharedReferences(Run& run)

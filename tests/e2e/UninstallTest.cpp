@@ -9,6 +9,7 @@
 #include "machine/Paths.h"
 #include "machine/Registry.h"
 #include "machine/UiDriver.h"
+#include "machine/Unix.h"
 #include "machine/Views.h"
 #include "machine/WindowsVersion.h"
 #include "res/resource.h"
@@ -21,6 +22,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <ostream>
@@ -28,6 +30,7 @@
 #include <vector>
 
 using namespace machine;
+using testing_support::PlantFile;
 using testing_support::PlantString;
 
 namespace {
@@ -246,11 +249,21 @@ struct RecordedRun {
     std::vector<std::string> lines;
 };
 
-RecordedRun RunWithRecord(const std::string& record, const std::string& arguments)
+RecordedRun RunWithRecord(const std::string& record, const std::string& arguments, TimeOut timeOut = kRunTimeOut)
 {
     ProgramUnderTest program(ProgramPath(), arguments + " /log:" + record);
-    RecordedRun run{program.WaitForExit(kRunTimeOut), ReadLines(record)};
+    RecordedRun run{program.WaitForExit(timeOut), ReadLines(record)};
     return run;
+}
+
+// The first line of a record that begins with `start`; empty when none does.
+std::string LineStarting(const std::vector<std::string>& lines, const std::string& start)
+{
+    for (const std::string& line : lines) {
+        if (line.rfind(start, 0) == 0)
+            return line;
+    }
+    return std::string();
 }
 
 // A preview changes nothing and lists what is there; the run after it
@@ -311,6 +324,153 @@ TEST(EndToEnd, PreviewThenRunsWithTheirRecords)
         EXPECT_EQ(ItemsRecorded(clean.lines, outcome), std::vector<std::string>()) << outcome;
     EXPECT_FALSE(ItemsRecorded(clean.lines, "not present").empty());
     EXPECT_EQ(RunWithRecord(records / "clean-preview.log", "/preview /s").status, 0);
+}
+
+// ---- what somebody who may write where the run works can try -------------
+
+constexpr char kInstallDirKey[] = "Software\\TQM\\CardBridge\\Main";
+
+// The install tree's parent is swapped for a link to another folder after
+// the guard judged the tree and before it is deleted, from another process,
+// as an ordinary user could: the rename must fail, or else the run must
+// refuse; the folder behind the link stays either way.
+TEST(EndToEnd, FolderAboveTheInstallTreeCannotBeSwappedDuringTheRun)
+{
+    const ScopedRegKey key("Software\\TQM", kView32);
+    const ScratchDir scratch("swap");
+    const std::string stage = scratch / "Stage";
+    const std::string victim = scratch / "System\\Victim\\keep.txt";
+    ASSERT_TRUE(PlantFile(stage + "\\Victim\\bin\\tool.exe"));
+    ASSERT_TRUE(PlantFile(victim));
+    ASSERT_TRUE(PlantString(kInstallDirKey, "MorvDir", stage + "\\Victim", kView32));
+    const std::string record = scratch / "run.log";
+
+    ProgramUnderTest program(ProgramPath(), "/s /log:" + record);
+    // The guard has judged the tree by the time the outside programs run;
+    // the tree goes after them and a pause of a second.
+    ASSERT_TRUE(PollUntil(std::chrono::seconds(20), [&] {
+        return !LineStarting(ReadLines(record), "stage        programs").empty() || !program.Running();
+    }));
+    ASSERT_TRUE(program.Running()) << "the run ended before the swap could be tried";
+    const BOOL moved = MoveFileA(stage.c_str(), (stage + ".old").c_str());
+    const DWORD error = GetLastError();
+    const bool linked = moved && MakeUnixLink(scratch.Path(), "Stage", "System");
+    const int status = program.WaitForExit(kRunTimeOut);
+    if (linked)
+        RemoveUnixLink(scratch.Path(), "Stage");
+
+    EXPECT_TRUE(Exists(victim)) << "the folder behind the link was emptied";
+    EXPECT_FALSE(moved) << "a folder above the install tree was renamed while the run held it";
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(status, kRebootRequired);
+    EXPECT_FALSE(Exists(stage + "\\Victim"));
+}
+
+struct ComponentCase {
+    const char* name;
+    const char* behaviour;  // what the component does after leaving its mark (SampleMarks.h)
+    bool othersMayWrite;    // the install folder lets Everyone write
+    bool called;
+    const char* recorded;   // how its record line starts
+    bool bothMachines;      // or only the 32-bit one, where two minutes are waited out
+};
+
+void PrintTo(const ComponentCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+const ComponentCase kComponentCases[] = {
+    {"WritableByOthers", "", true, false, "kept         identity component", true},
+    {"Crashes", "crash", false, true, "failed       identity component", true},
+    {"NeverReturns", "hang", false, true, "failed       identity component", false},
+};
+
+// The identity component runs with the program's rights only from where
+// nobody but administrators could have put it, and apart: a crash or a
+// hang in it costs the run nothing but the call.
+class IdentityComponent : public ::testing::TestWithParam<ComponentCase> {};
+
+TEST_P(IdentityComponent, RunsOnlyFromAFolderOfAdministratorsAndApart)
+{
+    const ComponentCase& c = GetParam();
+    if (!c.bothMachines && IsWow64())
+        GTEST_SKIP() << "the two-minute bound is waited out in the 32-bit machine only";
+    const Scenario scenario = IsWow64() ? kScenarios[0] : kScenarios[2];
+    const PlantedMachine machine(scenario);
+    ASSERT_TRUE(machine.Planted());
+    ASSERT_TRUE(machine.Failures().empty()) << machine.Failures().front();
+    std::string installDir = StringValue(kInstallDirKey, "MorvDir", kView32);
+    if (!installDir.empty() && installDir.back() == '\\')
+        installDir.pop_back();
+    ASSERT_TRUE(IsDirectory(installDir)) << installDir;
+    if (*c.behaviour != '\0') {
+        ASSERT_TRUE(WriteText(std::string(sample::kMarksDir) + "\\" + sample_marks::kIdentityBehaviour, c.behaviour));
+    }
+    if (c.othersMayWrite) {
+        ASSERT_TRUE(GrantEveryoneWrite(installDir));
+    }
+    const ScratchDir records("component");
+
+    const RecordedRun run = RunWithRecord(records / "run.log", "/s", std::chrono::minutes(4));
+
+    EXPECT_EQ(run.status, kRebootRequired);
+    const std::string marks = ReadText(std::string(sample::kMarksDir) + "\\identity.txt");
+    EXPECT_EQ(marks.find("SealIdentityUninstall") != std::string::npos, c.called) << marks;
+    EXPECT_NE(LineStarting(run.lines, c.recorded), "") << "no line starting \"" << c.recorded << "\"";
+    EXPECT_FALSE(Exists(installDir));
+}
+
+INSTANTIATE_TEST_SUITE_P(EndToEnd, IdentityComponent, ::testing::ValuesIn(kComponentCases));
+
+// An install directory and a cached package on a share: the run refuses
+// both by their names and never reaches the server. Wine reaches
+// \\host\share through dosdevices\unc\host\share, here a link to a folder
+// of the test's; its file channel shows every path a program resolves.
+TEST(EndToEnd, RefusedShareIsNeverReached)
+{
+    if (!IsWine())
+        GTEST_SKIP() << "counts the paths through Wine's file channel";
+    const ScopedRegKey key("Software\\TQM", kView32);
+    const std::string packageKey =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products\\"
+        "1E49C7D26B0A83F4E851C6B4F9A0D237";
+    const ScopedRegKey package(packageKey, NativeView());
+    const ScratchDir scratch("share");
+    ASSERT_TRUE(PlantFile(scratch / "Morvane\\Installation\\Seal5\\idsl5in.dll"));
+    ASSERT_TRUE(PlantFile(scratch / "cached.msi"));
+    const std::string uncRoot = DosDevicesDir() + "\\unc\\morvhost";
+    ASSERT_TRUE(MakeDirs(uncRoot)) << uncRoot;
+    ASSERT_TRUE(MakeUnixLink(uncRoot, "share", UnixPath(scratch.Path())));
+    ASSERT_TRUE(Exists("\\\\morvhost\\share\\Morvane\\Installation\\Seal5\\idsl5in.dll"));
+    ASSERT_TRUE(PlantString(kInstallDirKey, "MorvDir", "\\\\morvhost\\share\\Morvane", kView32));
+    ASSERT_TRUE(PlantString(packageKey + "\\InstallProperties", "LocalPackage", "\\\\morvhost\\share\\cached.msi",
+                            NativeView()));
+    const std::string trace = scratch / "trace.txt";
+    const std::string record = scratch / "run.log";
+
+    const int status = RunWithFileTrace(ProgramPath(), "/s /log:" + record, trace, kRunTimeOut);
+    RemoveUnixLink(uncRoot, "share");
+    RemoveTree(FolderOf(uncRoot));
+
+    EXPECT_EQ(status, kRebootRequired % 256);
+    const std::vector<std::string> lines = ReadLines(record);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "exit         3010");
+    EXPECT_NE(LineStarting(lines, "kept         tree               \\\\morvhost\\share\\Morvane"), "");
+    std::size_t traced = 0;
+    std::vector<std::string> reached;
+    for (const std::string& line : ReadLines(trace)) {
+        traced += line.find("trace:file:") != std::string::npos ? 1 : 0;
+        std::string lower = line;
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        if (lower.find("morvhost") != std::string::npos && reached.size() < 5)
+            reached.push_back(line);
+    }
+    EXPECT_GT(traced, 100u) << "the file channel was not traced";
+    EXPECT_EQ(reached, std::vector<std::string>());
+    EXPECT_TRUE(Exists(scratch / "Morvane\\Installation\\Seal5\\idsl5in.dll"));
+    EXPECT_TRUE(Exists(scratch / "cached.msi"));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include "sysops/Handles.h"
 
+#include <aclapi.h>
+
 namespace machine {
 namespace {
 
@@ -149,6 +151,28 @@ bool HoldsFiles(const std::string& dir)
             return true;
     }
     return false;
+}
+
+bool GrantEveryoneWrite(const std::string& path)
+{
+    PACL old = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &old,
+                              nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    EXPLICIT_ACCESSA everyone = {};
+    everyone.grfAccessPermissions = GENERIC_READ | GENERIC_WRITE;
+    everyone.grfAccessMode = GRANT_ACCESS;
+    everyone.grfInheritance = NO_INHERITANCE;
+    everyone.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+    everyone.Trustee.ptstrName = const_cast<char*>("EVERYONE");
+    PACL granted = nullptr;
+    const bool set = SetEntriesInAclA(1, &everyone, old, &granted) == ERROR_SUCCESS &&
+                     SetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                           nullptr, nullptr, granted, nullptr) == ERROR_SUCCESS;
+    LocalFree(granted);
+    LocalFree(descriptor);
+    return set;
 }
 
 std::vector<DirEntry> ListDir(const std::string& dir)

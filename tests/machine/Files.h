@@ -39,6 +39,10 @@ void RemoveTree(const std::string& dir);
 // Whether any file lies in `dir` or below it.
 bool HoldsFiles(const std::string& dir);
 
+// Adds to the access list of `path` an entry that lets Everyone write to
+// it, as a careless setup might.
+bool GrantEveryoneWrite(const std::string& path);
+
 struct DirEntry {
     std::string name;
     DWORD attributes;

@@ -11,6 +11,8 @@ namespace sample_marks {
 
 inline constexpr char kRoot[] = "C:\\morvtest-sample";
 inline constexpr char kFolder[] = "C:\\morvtest-sample\\marks";
+// What a test asks of the identity component, in the marks folder.
+inline constexpr char kIdentityBehaviour[] = "identity-behaviour.txt";
 
 inline void AppendMark(const char* fileName, const char* line)
 {

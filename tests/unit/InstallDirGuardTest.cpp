@@ -1,7 +1,9 @@
 #include "uninstall/InstallDirGuard.h"
 
 #include "machine/Environment.h"
+#include "machine/Registry.h"
 #include "machine/Views.h"
+#include "support/Planting.h"
 
 #include <gtest/gtest.h>
 
@@ -79,20 +81,31 @@ std::string ShortName(const std::string& path)
     return length > 0 && length < sizeof buffer ? std::string(buffer, length) : path;
 }
 
+bool Accepted(const std::string& installDir, const uninstall::RunPaths& paths)
+{
+    return uninstall::JudgeInstallTree(installDir, paths, IsWow64()).tree.has_value();
+}
+
+// A user's profile kept outside the profiles directory, as ProfileList may say.
+constexpr char kProfileKey[] =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-1-2-3-1999";
+constexpr char kFarProfile[] = "C:\\morvtest\\far\\profile";
+
 TEST(InstallDirGuard, OnlyATreeOfItsOwnMayBeDeleted)
 {
     const uninstall::RunPaths paths = MachinePaths();
+    const machine::ScopedRegKey profileKey(kProfileKey, machine::NativeView());
+    ASSERT_TRUE(testing_support::PlantString(kProfileKey, "ProfileImagePath", kFarProfile, machine::NativeView()));
 
     const struct {
         std::string installDir;
         bool removable;
     } cases[] = {
         {"C:\\Morvane", true},
-        {"D:\\Apps\\Morvane", true},
+        {"C:\\morvtest\\far\\Morvane", true},   // beside a profile, not in it
         {"C:\\Program Files\\TQM\\Morvane", true},
         {"C:\\Program Files (x86)\\TQV\\TQV Morvane", true},
         {ShortName("C:\\Program Files") + "\\TQM\\Morvane", true},
-        {"C:\\ProgramData\\Morvane", true},
         {"C:\\Windows Tools", true},          // a sibling, not the Windows directory
         // Roots, relative and odd forms.
         {"C:\\", false},
@@ -122,16 +135,32 @@ TEST(InstallDirGuard, OnlyATreeOfItsOwnMayBeDeleted)
         {"C:\\Program Files (x86)", false},
         {"C:\\Program Files\\Common Files", false},
         {"C:\\Program Files (x86)\\Common Files", false},
+        {"C:\\Program Files\\Common Files\\System", false},
+        {"C:\\Program Files (x86)\\Common Files\\TQM\\Morvane", false},
         {"C:\\Windows", false},
         {"C:\\WINDOWS\\system32", false},
         {"C:\\Windows\\System32\\drivers", false},
         {"C:\\Windows\\SysWOW64", false},
         {"C:\\ProgramData", false},
+        {"C:\\ProgramData\\Morvane", false},
+        {"C:\\ProgramData\\Microsoft\\Crypto\\RSA\\MachineKeys", false},
+        {"C:\\ProgramData\\Microsoft\\Windows\\Start Menu", false},
+        {"C:\\Windows\\Installer\\{6B1F3A27-4C95-4E0D-9A62-D3E8705C1B94}", false},
+        {"C:\\System Volume Information", false},
+        {"C:\\system volume information\\Morvane", false},
+        {"C:\\$Recycle.Bin\\S-1-5-21-1-2-3-1001", false},
+        {"C:\\RECYCLER\\Morvane", false},
+        {"D:\\Recycled", false},
+        {std::string(kFarProfile) + "\\Morvane", false},
+        {kFarProfile, false},
         {"C:\\users", false},
         {"C:\\users\\admin", false},
+        {"C:\\users\\admin\\Morvane", false},
         {"C:\\Users\\Public", false},
         {"C:\\Users\\Public\\Morvane", false},
         {"C:/Windows", false},
+        // Only fixed local drives: none that is missing, removable or remote.
+        {"Q:\\Apps\\Morvane", false},
     };
     for (const Environment& environment : kEnvironments) {
         SCOPED_TRACE(environment.name);
@@ -139,14 +168,14 @@ TEST(InstallDirGuard, OnlyATreeOfItsOwnMayBeDeleted)
         for (std::size_t i = 0; i < environment.count; ++i)
             set.push_back(std::make_unique<ScopedEnv>(environment.variables[i].name, environment.variables[i].value));
         for (const auto& c : cases)
-            EXPECT_EQ(uninstall::IsRemovableInstallTree(c.installDir, paths, IsWow64()), c.removable) << c.installDir;
+            EXPECT_EQ(Accepted(c.installDir, paths), c.removable) << c.installDir;
     }
 
     // Letters beyond ASCII compare without regard to case as well.
     uninstall::RunPaths localised = paths;
     localised.programFilesDir = "C:\\Programas e Aplica\xE7\xF5" "es";
-    EXPECT_FALSE(uninstall::IsRemovableInstallTree("C:\\PROGRAMAS E APLICA\xC7\xD5" "ES", localised, IsWow64()));
-    EXPECT_TRUE(uninstall::IsRemovableInstallTree("C:\\Programas e Aplica\xE7\xF5" "es\\TQM\\Morvane", localised, IsWow64()));
+    EXPECT_FALSE(Accepted("C:\\PROGRAMAS E APLICA\xC7\xD5" "ES", localised));
+    EXPECT_TRUE(Accepted("C:\\Programas e Aplica\xE7\xF5" "es\\TQM\\Morvane", localised));
 }
 
 }  // namespace

@@ -242,23 +242,27 @@ TEST(Locations, ProgramMenuByVersionClass)
     const ScratchDir allUsers("allusers");
     const ScopedEnv profile("ALLUSERSPROFILE", allUsers.Path().c_str());
 
-    EXPECT_EQ(uninstall::FindMenuDir(windows.Path(), sysops::OSCLASS_WIN98), windows / "Start Menu\\Programs");
-    EXPECT_EQ(uninstall::FindMenuDir(windows.Path(), sysops::OSCLASS_NT4),
-              windows / "Profiles\\All Users\\Start Menu\\Programs");
-    EXPECT_EQ(uninstall::FindMenuDir(windows.Path(), sysops::OSCLASS_WIN7), allUsers / "Start Menu\\Programs");
-    EXPECT_EQ(uninstall::FindMenuDir(windows.Path(), sysops::OSCLASS_UNKNOWN), "");
+    using Menus = std::vector<std::string>;
+    EXPECT_EQ(uninstall::FindMenuDirs(windows.Path(), sysops::OSCLASS_WIN98), Menus{windows / "Start Menu\\Programs"});
+    EXPECT_EQ(uninstall::FindMenuDirs(windows.Path(), sysops::OSCLASS_NT4),
+              Menus{windows / "Profiles\\All Users\\Start Menu\\Programs"});
+    EXPECT_EQ(uninstall::FindMenuDirs(windows.Path(), sysops::OSCLASS_WIN7), Menus{allUsers / "Start Menu\\Programs"});
+    EXPECT_EQ(uninstall::FindMenuDirs(windows.Path(), sysops::OSCLASS_UNKNOWN), Menus{});
 
-    // The Hebrew-named menu counts only when it holds the product's folder.
+    // The Hebrew-named menu counts only when it holds the product's folder,
+    // and then beside the English one, never instead of it.
     ASSERT_TRUE(PlantDirs(windows / hebrewMenu));
     ASSERT_TRUE(PlantDirs(allUsers / hebrewMenu));
-    EXPECT_EQ(uninstall::FindMenuDir(windows.Path(), sysops::OSCLASS_WINME), windows / "Start Menu\\Programs");
+    EXPECT_EQ(uninstall::FindMenuDirs(windows.Path(), sysops::OSCLASS_WINME), Menus{windows / "Start Menu\\Programs"});
     ASSERT_TRUE(PlantDirs(windows / (hebrewMenu + "\\Morvane")));
     ASSERT_TRUE(PlantDirs(allUsers / (hebrewMenu + "\\Morvane")));
-    EXPECT_EQ(uninstall::FindMenuDir(windows.Path(), sysops::OSCLASS_WINME), windows / hebrewMenu);
-    EXPECT_EQ(uninstall::FindMenuDir(windows.Path(), sysops::OSCLASS_WIN2000), allUsers / hebrewMenu);
+    EXPECT_EQ(uninstall::FindMenuDirs(windows.Path(), sysops::OSCLASS_WINME),
+              (Menus{windows / hebrewMenu, windows / "Start Menu\\Programs"}));
+    EXPECT_EQ(uninstall::FindMenuDirs(windows.Path(), sysops::OSCLASS_WIN2000),
+              (Menus{allUsers / hebrewMenu, allUsers / "Start Menu\\Programs"}));
 
     const ScopedEnv noProfile("ALLUSERSPROFILE", nullptr);
-    EXPECT_EQ(uninstall::FindMenuDir(windows.Path(), sysops::OSCLASS_WINXP), "");
+    EXPECT_EQ(uninstall::FindMenuDirs(windows.Path(), sysops::OSCLASS_WINXP), Menus{});
 }
 
 }  // namespace

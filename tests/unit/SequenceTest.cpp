@@ -149,12 +149,14 @@ TEST(Sequence, HebrewMenuAndStartupFolders)
     ASSERT_TRUE(PlantFile(menu + "\\Morvane\\Morvane.lnk"));
     ASSERT_TRUE(PlantFile(menu + "\\" + startup + "\\scmon.lnk"));
     ASSERT_TRUE(PlantFile(menu + "\\" + startup + "\\other.lnk"));
-    // The English menu exists too, but only the Hebrew one holds the product.
+    // The English menu holds the product too: both go.
     ASSERT_TRUE(PlantFile(allUsers / "Start Menu\\Programs\\Other\\other.lnk"));
+    ASSERT_TRUE(PlantFile(allUsers / "Start Menu\\Programs\\Morvane\\Morvane.lnk"));
 
     RecordingHost first(true, false);
     uninstall::RunUninstall(first);
     EXPECT_FALSE(Exists(menu + "\\Morvane"));
+    EXPECT_FALSE(Exists(allUsers / "Start Menu\\Programs\\Morvane"));
     EXPECT_FALSE(Exists(menu + "\\" + startup + "\\scmon.lnk"));
     EXPECT_TRUE(Exists(menu + "\\" + startup + "\\other.lnk"));
     EXPECT_TRUE(Exists(allUsers / "Start Menu\\Programs\\Other\\other.lnk"));
