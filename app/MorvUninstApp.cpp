@@ -56,8 +56,11 @@ BOOL CMorvUninstApp::InitInstance()
     const bool writesRecord = switches.log == 1 || switches.preview == 1;
     app::RecordFile file(switches);
     uninstall::RunRecord record(writesRecord && file.Open() ? &file : nullptr);
-    if (writesRecord && !file.IsOpen() && switches.debug == 1)
-        ::MessageBoxA(nullptr, ("The record cannot be written to " + file.Path() + ".").c_str(), "Record", MB_OK);
+    if (writesRecord && !file.IsOpen() && switches.debug == 1) {
+        const std::string why = file.Path().empty() ? std::string("The record cannot be written: no folder for it is known.")
+                                                    : "The record cannot be written to " + file.Path() + ".";
+        ::MessageBoxA(nullptr, why.c_str(), "Record", MB_OK);
+    }
     app::WriteHeader(record, switches);
 
     if (switches.preview == 1) {

@@ -40,6 +40,8 @@ std::string Findings(std::size_t found, const RecordFile& file)
     text += "\n\nNothing was changed.";
     if (file.IsOpen())
         text += " The record is in " + file.Path() + ".";
+    else if (file.Path().empty())
+        text += " The record could not be written: no folder for it is known.";
     else
         text += " The record could not be written to " + file.Path() + ".";
     return text;

@@ -1,7 +1,9 @@
 #include "app/RecordFile.h"
 
+#include "sysops/Ownership.h"
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
+#include "sysops/SystemFolders.h"
 #include "sysops/SystemInfo.h"
 
 namespace app {
@@ -9,15 +11,45 @@ namespace {
 
 constexpr char kProgramVersion[] = "4.8";
 
+// SYSTEM's temporary folder is one every user may create files in;
+// "<Windows>\Logs" (Vista and later) lets only administrators do so.
+std::string DefaultRecordFolder()
+{
+    std::string windows;
+    std::string logs;
+    if (!sysops::RunsAsSystem() || !sysops::ReadWindowsDirectory(windows))
+        return sysops::TempDirectory();
+    if (sysops::JoinPath(windows, "Logs", logs) && sysops::FileExists(logs.c_str(), ".") == 1)
+        return logs;
+    std::string temp;
+    sysops::JoinPath(windows, "Temp", temp);
+    return temp;
+}
+
+// Empty when no folder for the default record is known: never a file in
+// whatever the current directory is.
 std::string RecordPath(const Switches& switches)
 {
     if (!switches.logPath.empty())
         return switches.logPath;
     std::string path;
-    const std::string temp = sysops::TempDirectory();
-    if (temp.empty() || !sysops::JoinPath(temp, kDefaultRecordName, path))
-        return kDefaultRecordName;
+    const std::string folder = DefaultRecordFolder();
+    if (folder.empty() || !sysops::JoinPath(folder, kDefaultRecordName, path))
+        return std::string();
     return path;
+}
+
+// "2026-12-09 22:15:00" as a file name takes it: "20261209-221500".
+std::string FileStamp()
+{
+    std::string stamp;
+    for (const char c : sysops::LocalTimestamp()) {
+        if (c == ' ')
+            stamp.push_back('-');
+        else if (c >= '0' && c <= '9')
+            stamp.push_back(c);
+    }
+    return stamp;
 }
 
 const char* WindowsName(int osClass)
@@ -45,9 +77,37 @@ RecordFile::RecordFile(const Switches& switches) : path_(RecordPath(switches))
 {
 }
 
+bool RecordFile::Open()
+{
+    if (path_.empty() || !file_.Open(path_, FileStamp()))
+        return false;
+    if (file_.Refused() != sysops::Refusal::None)
+        WriteLine("record       " + path_ + " was not written to (" + sysops::RefusalText(file_.Refused()) +
+                  "): this record is " + file_.Path());
+    return true;
+}
+
 void RecordFile::WriteLine(const std::string& line)
 {
-    file_.WriteLine(line);
+    file_.WriteLine(EscapeControls(line));
+}
+
+std::string EscapeControls(const std::string& text)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string escaped;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            escaped.push_back(c);
+            continue;
+        }
+        escaped += '<';
+        escaped += kDigits[byte >> 4];
+        escaped += kDigits[byte & 0xF];
+        escaped += '>';
+    }
+    return escaped;
 }
 
 void WriteHeader(uninstall::RunRecord& record, const Switches& switches)

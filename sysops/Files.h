@@ -1,7 +1,11 @@
-// Removing files and whole directory trees.
+// Removing files and whole directory trees. On the NT family every file and
+// folder is opened as itself, from the handle of the folder holding it, and
+// removed through its own handle; nothing waits for another program's lock.
 #pragma once
 
 namespace sysops {
+
+class FolderChain;
 
 // With a name: clears the attributes of "dir\name" and deletes that file;
 // non-zero on success. Without (null): deletes everything below dir, then
@@ -16,7 +20,10 @@ namespace sysops {
 // touched.
 int DeleteFileOrTree(const char* dir, const char* name);
 
-class FolderChain;
+// A folder that still has entries after this many of them went (one that
+// gains them as fast as they go) stops the walk: 0, with
+// ERROR_NOT_ENOUGH_QUOTA.
+constexpr unsigned long kMaxEntriesOfOneFolder = 100000;
 
 // Deletes the tree whose folder `chain` holds, as DeleteFileOrTree does,
 // once it has checked through the chain that every folder on the way is
@@ -25,7 +32,13 @@ class FolderChain;
 // before it is removed; the folders above it stay held.
 int DeleteHeldTree(FolderChain& chain);
 
-// Clears the attributes of the file `path` and deletes it; non-zero on success.
+// Deletes the file `name` in the folder `chain` holds, through the folder's
+// handle (on 9x by its path), as DeleteFileAtPath does; non-zero on success.
+int DeleteFileIn(const FolderChain& chain, const char* name);
+
+// Deletes the file `path`, clearing a read-only attribute first (and putting
+// it back on the file's other names, hard links, when it has any); non-zero
+// on success. A file that cannot be deleted keeps its attributes.
 int DeleteFileAtPath(const char* path);
 
 // Removes the directory `path` only when it is empty; non-zero on success.

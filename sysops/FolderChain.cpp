@@ -1,5 +1,6 @@
 #include "sysops/FolderChain.h"
 
+#include "sysops/NativeFiles.h"
 #include "sysops/Ownership.h"
 #include "sysops/PathText.h"
 #include "sysops/SystemLibrary.h"
@@ -15,7 +16,6 @@ namespace {
 // security is read through the same handle.
 constexpr DWORD kHoldAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL;
 constexpr DWORD kHoldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
-constexpr DWORD kAsItselfFlags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
 
 bool IsNotFound(DWORD error)
 {
@@ -25,6 +25,15 @@ bool IsNotFound(DWORD error)
 bool IsPlainFolder(DWORD attributes)
 {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+// Some file systems (Wine's Unix links) open a link as its target even when
+// asked for the link itself; the name's own attributes still show it. The
+// folders above `path` are held plain folders, so the look passes no link.
+DWORD NamedAsLink(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES ? attributes & FILE_ATTRIBUTE_REPARSE_POINT : 0;
 }
 
 bool ReadHeld(HANDLE handle, FileIdentity& identity, DWORD& attributes)
@@ -37,15 +46,21 @@ bool ReadHeld(HANDLE handle, FileIdentity& identity, DWORD& attributes)
     return true;
 }
 
-// What `path` names now, opened as itself: the identity of the folder or of
-// the link found there.
-bool IdentityNow(const std::string& path, FileIdentity& identity)
+// Where a chain that passed links ended up, in its plain "C:\..." form;
+// Vista and later say it.
+bool FinalPath(HANDLE folder, std::string& final)
 {
-    const UniqueFile now(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                     kAsItselfFlags, nullptr));
-    DWORD attributes = 0;
-    return now && ReadHeld(now.Get(), identity, attributes) && IsPlainFolder(attributes);
+    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+    static const auto finalPath = LookUpLoaded<FinalPathFn>("kernel32.dll", "GetFinalPathNameByHandleA");
+    char buffer[kPathBufferSize];
+    if (finalPath == nullptr)
+        return false;
+    const DWORD length = finalPath(folder, buffer, sizeof buffer, 0 /* normalized, with its drive letter */);
+    if (length == 0 || length >= sizeof buffer || std::strncmp(buffer, "\\\\?\\", 4) != 0 ||
+        FolderPrefixes(std::string(buffer + 4, length - 4)).empty())
+        return false;
+    final.assign(buffer + 4, length - 4);
+    return true;
 }
 
 }  // namespace
@@ -58,148 +73,222 @@ std::vector<std::string> FolderPrefixes(const std::string& path)
         return {};
     std::vector<std::string> prefixes = {path.substr(0, 3)};
     for (std::size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1)) {
-        if (slash > 3 && path[slash - 1] != '\\')
-            prefixes.push_back(path.substr(0, slash));
+        if (path[slash - 1] == '\\')
+            return {};  // an empty component
+        prefixes.push_back(path.substr(0, slash));
     }
     if (path.size() > 3 && path.back() != '\\')
         prefixes.push_back(path);
     return prefixes;
 }
 
-// Where a link leads: the final path of what `path` opens, in its plain
-// "C:\..." form. Vista and later say it.
-bool FinalPath(const std::string& path, std::string& final)
-{
-    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-    static const auto finalPath = LookUpLoaded<FinalPathFn>("kernel32.dll", "GetFinalPathNameByHandleA");
-    const UniqueFile folder(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    char buffer[kPathBufferSize];
-    if (finalPath == nullptr || !folder)
-        return false;
-    const DWORD length = finalPath(folder.Get(), buffer, sizeof buffer, 0 /* FILE_NAME_NORMALIZED, VOLUME_NAME_DOS */);
-    constexpr char kLocal[] = "\\\\?\\";
-    if (length == 0 || length >= sizeof buffer || std::strncmp(buffer, kLocal, 4) != 0)
-        return false;
-    final.assign(buffer + 4, length - 4);
-    return FolderPrefixes(final).size() > 0;
-}
-
-UniqueFile HoldFile(const std::string& path, bool& missing)
-{
-    // The 9x family has no links, and may not know the flag.
-    const DWORD flags = IsNtFamily() ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
-    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr));
-    missing = !file && IsNotFound(GetLastError());
-    FileIdentity identity;
-    DWORD attributes = 0;
-    if (file && (!ReadHeld(file.Get(), identity, attributes) ||
-                 (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0))
-        file.Reset();
-    return file;
-}
-
-ChainState ResolveAdministratorsLinks(const std::string& path, std::string& resolved)
-{
-    resolved = path;
-    const std::vector<std::string> prefixes = FolderPrefixes(path);
-    if (prefixes.empty())
-        return ChainState::Refused;
-    if (!IsNtFamily())
-        return FolderChain().Hold(path);
-    bool linked = false;
-    for (const std::string& prefix : prefixes) {
-        const UniqueFile item(CreateFileA(prefix.c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, kAsItselfFlags, nullptr));
-        FileIdentity identity;
-        DWORD attributes = 0;
-        if (!item)
-            return IsNotFound(GetLastError()) ? ChainState::Missing : ChainState::Refused;
-        if (!ReadHeld(item.Get(), identity, attributes))
-            return ChainState::Refused;
-        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
-            continue;
-        if (!OwnedByAdministrators(item.Get()))
-            return ChainState::Refused;
-        linked = true;
-    }
-    if (linked && !FinalPath(path, resolved))
-        return ChainState::Refused;
-    return ChainState::Held;
-}
-
-ChainState FolderChain::Hold(const std::string& path)
+ChainState FolderChain::Hold(const std::string& path, Links links)
 {
     held_.clear();
     path_ = path;
-    if (!IsNtFamily()) {
+    reached_ = path;
+    passedLinks_ = false;
+    const std::vector<std::string> prefixes = FolderPrefixes(path);
+    levels_ = prefixes.size();
+    if (prefixes.empty()) {
+        state_ = ChainState::Refused;
+    } else if (!HasNativeFiles()) {
         const DWORD attributes = GetFileAttributesA(path.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES)
             state_ = IsNotFound(GetLastError()) ? ChainState::Missing : ChainState::Refused;
         else
             state_ = IsPlainFolder(attributes) ? ChainState::Held : ChainState::Refused;
-        return state_;
+    } else {
+        state_ = HoldOnNt(prefixes, links);
     }
-    state_ = HoldOnNt(path);
     if (state_ == ChainState::Refused)
         held_.clear();
+    if (state_ == ChainState::Held)
+        NoteReached();
     return state_;
 }
 
-ChainState FolderChain::HoldOnNt(const std::string& path)
+ChainState FolderChain::HoldOnNt(const std::vector<std::string>& prefixes, Links links)
 {
-    const std::vector<std::string> prefixes = FolderPrefixes(path);
-    if (prefixes.empty())
+    std::vector<wchar_t> root;
+    if (!NativePath(prefixes[0], root))
         return ChainState::Refused;
-    for (const std::string& prefix : prefixes) {
-        UniqueFile handle(CreateFileA(prefix.c_str(), kHoldAccess, kHoldSharing, nullptr, OPEN_EXISTING,
-                                      kAsItselfFlags, nullptr));
-        if (!handle)
-            return IsNotFound(GetLastError()) ? ChainState::Missing : ChainState::Refused;
-        FileIdentity identity;
-        DWORD attributes = 0;
-        if (!ReadHeld(handle.Get(), identity, attributes) || !IsPlainFolder(attributes))
-            return ChainState::Refused;
-        held_.push_back(HeldFolder{prefix, std::move(handle), identity});
+    ChainState state = HoldNext(nullptr, prefixes[0], prefixes[0], prefixes.size() == 1, Links::Refused);
+    for (std::size_t level = 1; level < prefixes.size() && state == ChainState::Held; ++level) {
+        const std::size_t start = prefixes[level - 1].size() + (level == 1 ? 0 : 1);
+        state = HoldNext(held_.back().handle.Get(), prefixes[level], prefixes[level].substr(start),
+                         level + 1 == prefixes.size(), links);
     }
+    return state;
+}
+
+// Opens the next folder of the chain below `parent` (the drive's root, with
+// no parent), passing a link only where `links` allows.
+ChainState FolderChain::HoldNext(HANDLE parent, const std::string& prefix, const std::string& name, bool last,
+                                 Links links)
+{
+    std::vector<wchar_t> wide;
+    if (!(parent == nullptr ? NativePath(name, wide) : NativeText(name, wide)))
+        return ChainState::Refused;
+    UniqueFile handle;
+    DWORD error = OpenNative(parent, NameOf(wide), NativeKind::Folder, kHoldAccess, kHoldSharing, handle);
+    if (error != ERROR_SUCCESS)
+        return IsNotFound(error) ? ChainState::Missing : ChainState::Refused;
+    FileIdentity identity;
+    DWORD attributes = 0;
+    if (!ReadHeld(handle.Get(), identity, attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return ChainState::Refused;
+    // A drive's root is a volume's, never a link (Wine shows its Z: drive,
+    // a Unix link to "/", as one).
+    if (parent == nullptr)
+        attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT);
+    else
+        attributes |= NamedAsLink(prefix);
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        // A link nobody but administrators could have made or changed, and
+        // only on the way, is followed to what it names, from the same parent.
+        if (links == Links::Refused || last || parent == nullptr ||
+            !OnlyAdministratorsMayChange(handle.Get(), ObjectKind::Folder))
+            return ChainState::Refused;
+        error = OpenNativeFollowing(parent, NameOf(wide), kHoldAccess, kHoldSharing, handle);
+        if (error != ERROR_SUCCESS || !ReadHeld(handle.Get(), identity, attributes) || !IsPlainFolder(attributes))
+            return IsNotFound(error) ? ChainState::Missing : ChainState::Refused;
+        passedLinks_ = true;
+    }
+    held_.push_back(HeldFolder{prefix, name, std::move(handle), identity});
     return ChainState::Held;
+}
+
+void FolderChain::NoteReached()
+{
+    std::string final;
+    if (passedLinks_ && !held_.empty() && FinalPath(held_.back().handle.Get(), final))
+        reached_ = final;
+}
+
+bool FolderChain::Reaches(std::size_t level) const
+{
+    if (state_ == ChainState::Held)
+        return level < levels_;
+    if (state_ == ChainState::Refused)
+        return false;
+    if (HasNativeFiles())
+        return level < held_.size();
+    const std::vector<std::string> prefixes = FolderPrefixes(path_);
+    if (level >= prefixes.size())
+        return false;
+    const DWORD attributes = GetFileAttributesA(prefixes[level].c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && IsPlainFolder(attributes);
 }
 
 bool FolderChain::StillHeld() const
 {
     if (state_ == ChainState::Refused)
         return false;
-    if (!IsNtFamily()) {
+    if (!HasNativeFiles()) {
         const DWORD attributes = GetFileAttributesA(path_.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && IsPlainFolder(attributes);
     }
-    for (const HeldFolder& folder : held_) {
+    for (std::size_t level = 0; level < held_.size(); ++level) {
+        const HeldFolder& folder = held_[level];
         FileIdentity identity;
         DWORD attributes = 0;
-        if (!folder.handle || !ReadHeld(folder.handle.Get(), identity, attributes) || !(identity == folder.identity) ||
-            !IsPlainFolder(attributes))
+        if (!folder.handle)
+            continue;
+        if (!ReadHeld(folder.handle.Get(), identity, attributes) || !(identity == folder.identity))
             return false;
-        // Where the system would let a held folder be renamed after all, its
-        // path would now lead elsewhere.
-        if (!IdentityNow(folder.path, identity) || !(identity == folder.identity))
+        // An empty folder may be made a link where it stands; a drive's root
+        // is never one.
+        if (level == 0)
+            attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT);
+        if (!IsPlainFolder(attributes))
             return false;
     }
     return true;
 }
 
-UniqueFile FolderChain::TakeDeepest()
+// The folder at `level`, let go of and opened again from the held folder
+// above it with the right to delete it (where granted), when that is still
+// the folder held.
+DWORD FolderChain::Reopen(std::size_t level, DWORD access, UniqueFile& folder)
 {
-    if (state_ != ChainState::Held || held_.empty())
-        return UniqueFile();
-    return std::move(held_.back().handle);
+    if (level == 0 || level >= held_.size() || !held_[level - 1].handle)
+        return ERROR_PATH_NOT_FOUND;
+    ReleaseFrom(level);
+    std::vector<wchar_t> wide;
+    if (!NativeText(held_[level].name, wide))
+        return ERROR_INVALID_NAME;
+    HANDLE parent = held_[level - 1].handle.Get();
+    DWORD error = OpenNative(parent, NameOf(wide), NativeKind::Folder, access | DELETE, kHoldSharing, folder);
+    if (error == ERROR_ACCESS_DENIED)
+        error = OpenNative(parent, NameOf(wide), NativeKind::Folder, access, kHoldSharing, folder);
+    FileIdentity identity;
+    DWORD attributes = 0;
+    if (error == ERROR_SUCCESS &&
+        (!ReadHeld(folder.Get(), identity, attributes) || !(identity == held_[level].identity) ||
+         !IsPlainFolder(attributes | NamedAsLink(held_[level].path))))
+        error = ERROR_FILE_INVALID;
+    if (error != ERROR_SUCCESS)
+        folder.Reset();
+    return error;
+}
+
+DWORD FolderChain::TakeDeepest(UniqueFile& folder)
+{
+    folder.Reset();
+    if (state_ != ChainState::Held)
+        return ERROR_PATH_NOT_FOUND;
+    if (!HasNativeFiles())
+        return ERROR_SUCCESS;
+    return Reopen(held_.size() - 1, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, folder);
 }
 
 void FolderChain::ReleaseFrom(std::size_t level)
 {
     for (std::size_t i = level; i < held_.size(); ++i)
         held_[i].handle.Reset();
+}
+
+DWORD FolderChain::RemoveEmptyFolder(std::size_t level)
+{
+    if (!HasNativeFiles()) {
+        const std::vector<std::string> prefixes = FolderPrefixes(path_);
+        if (level >= prefixes.size())
+            return ERROR_INVALID_PARAMETER;
+        return RemoveDirectoryA(prefixes[level].c_str()) ? ERROR_SUCCESS : GetLastError();
+    }
+    UniqueFile folder;
+    const DWORD error = Reopen(level, FILE_READ_ATTRIBUTES, folder);
+    return error == ERROR_SUCCESS ? MarkForDeletion(folder.Get()) : error;
+}
+
+UniqueFile HoldFileIn(const FolderChain& folder, const char* name, bool& missing)
+{
+    missing = false;
+    UniqueFile file;
+    if (folder.State() != ChainState::Held)
+        return file;
+    DWORD error = ERROR_SUCCESS;
+    if (!HasNativeFiles()) {
+        std::string path;
+        if (!JoinPath(folder.Path(), name, path, kFilePathBufferSize))
+            return file;
+        file.Reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        error = file ? ERROR_SUCCESS : GetLastError();
+    } else {
+        std::vector<wchar_t> wide;
+        if (folder.Depth() == 0 || !NativeText(name, wide))
+            return file;
+        error = OpenNative(folder.Handle(folder.Depth() - 1), NameOf(wide), NativeKind::File, GENERIC_READ,
+                           FILE_SHARE_READ, file);
+    }
+    missing = IsNotFound(error);
+    FileIdentity identity;
+    DWORD attributes = 0;
+    if (file && (!ReadHeld(file.Get(), identity, attributes) ||
+                 (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0))
+        file.Reset();
+    return file;
 }
 
 }  // namespace sysops

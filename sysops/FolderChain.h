@@ -2,8 +2,10 @@
 // judged to the moment it is acted on. A decision about a path is only
 // worth what still holds when the path is used: in folders that ordinary
 // users may write, a folder can be renamed away and a link put in its place
-// between the two. Held open without delete sharing, none of these folders
-// can be renamed, deleted or replaced until it is let go.
+// between the two. On the NT family each folder is opened from the handle of
+// the one above it, as itself, and held open without delete sharing: none of
+// them can be renamed, deleted or replaced, and what is then done below the
+// folder is done through its handle, not through its path.
 #pragma once
 
 #include "sysops/Handles.h"
@@ -18,7 +20,15 @@ namespace sysops {
 enum class ChainState {
     Held,     // every folder of the path, drive root to the path itself, is held
     Missing,  // the path does not exist: the folders above it that do are held
-    Refused,  // one of the folders is a link, or not a folder, or cannot be opened
+    Refused,  // a folder on the way is a link it may not pass, or cannot be opened
+};
+
+// Which links a chain may pass.
+enum class Links {
+    Refused,                       // none
+    OfAdministratorsAboveTheEnd,   // those that belong to administrators and only they
+                                   // may change, above the path's own folder (Windows'
+                                   // own junctions, such as "C:\ProgramData\Start Menu")
 };
 
 class FolderChain {
@@ -26,56 +36,70 @@ public:
     FolderChain() = default;
 
     // Opens "X:\", then each folder of `path` (a plain "X:\a\b" path) down
-    // to the path itself, each as the folder it is, never through a link,
-    // sharing reading and writing but not deletion. On the 9x family, where
-    // folders cannot be opened and there are no links, nothing is held: only
-    // whether the path is a folder is told.
-    ChainState Hold(const std::string& path);
+    // to the path itself, sharing reading and writing but not deletion. On
+    // the 9x family, where folders cannot be opened and there are no links,
+    // nothing is held: only whether the path is a folder is told.
+    ChainState Hold(const std::string& path, Links links = Links::Refused);
 
     ChainState State() const { return state_; }
+    // The path as asked for, and as reached once links were passed (where
+    // this Windows can tell; else the path as asked for).
     const std::string& Path() const { return path_; }
+    const std::string& Reached() const { return reached_; }
     // The handles, the drive's root first; empty on the 9x family.
     std::size_t Depth() const { return held_.size(); }
-    HANDLE Handle(std::size_t index) const { return held_[index].handle.Get(); }
-    const FileIdentity& Identity(std::size_t index) const { return held_[index].identity; }
+    HANDLE Handle(std::size_t level) const { return held_[level].handle.Get(); }
+    const FileIdentity& Identity(std::size_t level) const { return held_[level].identity; }
+    // The number of folders of the whole path, drive root included.
+    std::size_t Levels() const { return levels_; }
 
-    // Whether every folder held is still the one first held (volume serial
-    // and file index), is not a link, and is still what its path names.
+    // Whether the folder at `level` (0 is the drive's root) was there.
+    bool Reaches(std::size_t level) const;
+
+    // Whether every folder still held is the one first held (volume serial
+    // and file index), is still a folder, and has not become a link.
     bool StillHeld() const;
 
-    // Hands over the handle of the path itself, when it is held: whoever
-    // removes the folder must let go of it first.
-    UniqueFile TakeDeepest();
+    // The handle of the path's own folder, when it is held, for the walk
+    // that empties it and removes it through that handle: let go of, then
+    // opened again from the folder above it with the rights to list and
+    // delete it, and only when it is still the folder held. A Win32 code;
+    // on the 9x family nothing is opened.
+    DWORD TakeDeepest(UniqueFile& folder);
     // Lets go of the folders from `level` down (0 is the drive's root).
     void ReleaseFrom(std::size_t level);
+    // Removes the folder at `level`, which must be empty, once it is let
+    // go of: through a handle opened from the held folder above it, and only
+    // when that is still the folder held. A Win32 code.
+    DWORD RemoveEmptyFolder(std::size_t level);
 
 private:
     struct HeldFolder {
-        std::string path;
+        std::string path;  // from the drive's root, as asked for
+        std::string name;  // below the folder above, as the path spells it
         UniqueFile handle;
         FileIdentity identity;
     };
 
-    ChainState HoldOnNt(const std::string& path);
+    ChainState HoldOnNt(const std::vector<std::string>& prefixes, Links links);
+    ChainState HoldNext(HANDLE parent, const std::string& prefix, const std::string& name, bool last, Links links);
+    DWORD Reopen(std::size_t level, DWORD access, UniqueFile& folder);
+    void NoteReached();
 
     std::string path_;
+    std::string reached_;
+    std::size_t levels_ = 0;
+    bool passedLinks_ = false;
     ChainState state_ = ChainState::Missing;
     std::vector<HeldFolder> held_;
 };
 
-// The folder `path` names, with every link on its way resolved, as
-// `resolved`: Held when each such link belongs to administrators (Windows'
-// own compatibility junctions, such as "C:\ProgramData\Start Menu", do);
-// Missing when the path does not exist; Refused when a link on it belongs to
-// another account or cannot be resolved on this Windows (before Vista). A
-// path without links comes back as it is.
-ChainState ResolveAdministratorsLinks(const std::string& path, std::string& resolved);
-
-// The file `path`, opened for reading as itself (never through a link) and
-// sharing reading only: while held it can be neither written, renamed,
-// deleted nor replaced. Invalid when it cannot be opened, or is a link or a
-// folder; `missing` then tells whether it is simply not there.
-UniqueFile HoldFile(const std::string& path, bool& missing);
+// The file `name` in the folder the chain holds (its path's own folder),
+// opened for reading as itself (never through a link) and sharing reading
+// only: while held it can be neither written, renamed, deleted nor
+// replaced. Invalid when it cannot be opened, or is a link or a folder;
+// `missing` then tells whether it is simply not there.
+UniqueFile HoldFileIn(const FolderChain& folder, const char* name, bool& missing);
 
 // The folders of a plain path "X:\a\b", the drive's root first: "X:\",
 // "X:\a", "X:\a\b". Empty for any other form.

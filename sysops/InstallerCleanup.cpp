@@ -259,14 +259,14 @@ unsigned long RemoveInstallerRecord(const InstallerRecord& record)
 {
     const char* keyPath = record.keyPath.c_str();
     if (record.valueName.empty())
-        return static_cast<unsigned long>(DeleteFoundRegistryKey(keyPath, record.view64));
+        return static_cast<unsigned long>(DeleteRegistryItem(keyPath, nullptr, record.view64));
     UniqueRegKey key;
-    LONG status = OpenKey(keyPath, KEY_SET_VALUE | RegistryViewBits(record.view64), key);
+    LONG status = OpenKey(keyPath, KEY_SET_VALUE | RegistryViewBits(record.view64), key, KeyLinks::AsLink);
     if (status == ERROR_SUCCESS)
         status = RegDeleteValueA(key.Get(), record.valueName.c_str());
     key.Reset();
     if (record.dropEmptyKey && IsRegistryKeyEmpty(keyPath, record.view64))
-        DeleteFoundRegistryKey(keyPath, record.view64);
+        DeleteRegistryItem(keyPath, nullptr, record.view64);
     return static_cast<unsigned long>(status);
 }
 

@@ -3,12 +3,16 @@
 namespace sysops {
 namespace {
 
-// Dispatches everything queued. No dialog keystrokes are translated: the
-// dialog's own buttons are of no use while the run goes on.
+// A queue that refills as fast as it is emptied (a window that posts
+// itself a message for each one it gets) is left after this many.
+constexpr int kMostMessagesAtOnce = 1000;
+
+// Dispatches what is queued, up to the bound. No dialog keystrokes are
+// translated: the dialog's own buttons are of no use while the run goes on.
 void DispatchQueued(bool& quit, WPARAM& quitCode)
 {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    for (int taken = 0; taken < kMostMessagesAtOnce && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++taken) {
         if (message.message == WM_QUIT) {
             quit = true;
             quitCode = message.wParam;
@@ -35,7 +39,8 @@ bool WaitDispatching(HANDLE object, unsigned long timeoutMs)
     WPARAM quitCode = 0;
     bool signalled = false;
     for (;;) {
-        // What came before the wait began would not wake it.
+        // What came before the wait began would not wake it. However many
+        // messages keep coming, the wait ends when its time is up.
         DispatchQueued(quit, quitCode);
         const DWORD left = TimeLeft(start, timeoutMs);
         const DWORD result = MsgWaitForMultipleObjects(count, count != 0 ? &object : nullptr, FALSE, left, QS_ALLINPUT);

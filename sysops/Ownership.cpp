@@ -2,43 +2,13 @@
 
 #include "sysops/Handles.h"
 #include "sysops/PathIdentity.h"
-#include "sysops/SystemLibrary.h"
+#include "sysops/SystemCalls.h"
 
 #include <cstring>
 #include <vector>
 
 namespace sysops {
 namespace {
-
-// The security calls exist on the NT family only (stubs or nothing on 98),
-// so they are looked up by name, once.
-struct SecurityCalls {
-    decltype(&::GetKernelObjectSecurity) getObjectSecurity;
-    decltype(&::GetSecurityDescriptorOwner) getOwner;
-    decltype(&::GetSecurityDescriptorDacl) getDacl;
-    decltype(&::GetAce) getAce;
-    decltype(&::OpenProcessToken) openProcessToken;
-    decltype(&::GetTokenInformation) getTokenInformation;
-
-    bool Complete() const
-    {
-        return getObjectSecurity != nullptr && getOwner != nullptr && getDacl != nullptr && getAce != nullptr &&
-               openProcessToken != nullptr && getTokenInformation != nullptr;
-    }
-};
-
-const SecurityCalls& Calls()
-{
-    static const SecurityCalls calls = {
-        LookUpLoaded<decltype(&::GetKernelObjectSecurity)>("advapi32.dll", "GetKernelObjectSecurity"),
-        LookUpLoaded<decltype(&::GetSecurityDescriptorOwner)>("advapi32.dll", "GetSecurityDescriptorOwner"),
-        LookUpLoaded<decltype(&::GetSecurityDescriptorDacl)>("advapi32.dll", "GetSecurityDescriptorDacl"),
-        LookUpLoaded<decltype(&::GetAce)>("advapi32.dll", "GetAce"),
-        LookUpLoaded<decltype(&::OpenProcessToken)>("advapi32.dll", "OpenProcessToken"),
-        LookUpLoaded<decltype(&::GetTokenInformation)>("advapi32.dll", "GetTokenInformation"),
-    };
-    return calls;
-}
 
 // A security identifier as it lies in memory: revision, number of
 // sub-authorities, the authority, then the sub-authorities.
@@ -64,17 +34,22 @@ bool SameSid(const void* a, const void* b)
     return a != nullptr && b != nullptr && SidLength(a) == SidLength(b) && std::memcmp(a, b, SidLength(a)) == 0;
 }
 
-// The account this program runs as.
+// The account this program runs as (a TOKEN_USER).
 bool ReadOwnAccount(std::vector<BYTE>& user)
 {
-    const SecurityCalls& calls = Calls();
+    const SystemCalls& calls = Calls();
     UniqueKernelHandle token;
-    if (!calls.openProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()))
+    if (!calls.HasSecurity() || !calls.openProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()))
         return false;
     DWORD size = 0;
     calls.getTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
     user.assign(size, 0);
     return size != 0 && calls.getTokenInformation(token.Get(), TokenUser, user.data(), size, &size);
+}
+
+const void* AccountSid(const std::vector<BYTE>& user)
+{
+    return reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
 }
 
 bool IsTrusted(const void* sid, const void* ownAccount)
@@ -83,55 +58,77 @@ bool IsTrusted(const void* sid, const void* ownAccount)
            SameSid(sid, ownAccount);
 }
 
-// The rights that change a file or folder or what it holds. Generic write
-// brings writing and appending; generic all brings everything.
-constexpr ACCESS_MASK kAddingRights = FILE_WRITE_DATA | FILE_APPEND_DATA;  // add file, add folder
-constexpr ACCESS_MASK kChangingRights =
-    FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
-
-bool GrantsChange(ACCESS_MASK mask, Adding adding)
+// The rights by which an account other than the trusted ones could change
+// the object or what it holds. Generic write and generic all bring them.
+ACCESS_MASK ChangingRights(ObjectKind kind)
 {
-    const ACCESS_MASK adds = kAddingRights | GENERIC_WRITE;
-    return (mask & kChangingRights) != 0 || (adding == Adding::Refused && (mask & adds) != 0);
+    constexpr ACCESS_MASK kEveryKind = DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+    switch (kind) {
+    case ObjectKind::RegistryKey: return kEveryKind | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK;
+    // Creating entries in a drive's root changes nothing on the way to an
+    // existing folder: the names taken stay taken.
+    case ObjectKind::DriveRoot: return DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_ALL | FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD;
+    case ObjectKind::File:
+    case ObjectKind::Folder: break;
+    }
+    // Writing attributes is enough to turn an empty folder into a link.
+    return kEveryKind | FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD;
 }
 
 bool IsDenyOrAudit(BYTE type)
 {
     switch (type) {
-    case ACCESS_DENIED_ACE_TYPE:
-    case SYSTEM_AUDIT_ACE_TYPE:
-    case SYSTEM_ALARM_ACE_TYPE:
-    case ACCESS_DENIED_OBJECT_ACE_TYPE:
-    case SYSTEM_AUDIT_OBJECT_ACE_TYPE:
-    case SYSTEM_ALARM_OBJECT_ACE_TYPE:
-        return true;
+    case ACCESS_ALLOWED_ACE_TYPE:
+    case ACCESS_ALLOWED_COMPOUND_ACE_TYPE:
+    case ACCESS_ALLOWED_OBJECT_ACE_TYPE:
+    case ACCESS_ALLOWED_CALLBACK_ACE_TYPE:
+    case ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE:
+        return false;
     default:
-        // Callback, label and policy entries are not understood here; an
-        // entry that grants is judged by its rights alone.
-        return type > ACCESS_ALLOWED_OBJECT_ACE_TYPE && type != ACCESS_ALLOWED_CALLBACK_ACE_TYPE &&
-               type != ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE;
+        return true;
     }
 }
 
-// Whether an entry lets some untrusted account change the object.
-bool EntryLetsOthersChange(const ACE_HEADER* ace, const void* ownAccount, Adding adding)
+// Whether an entry lets some untrusted account change the object. Entries
+// that only pass on to new children do not count. Only the plain entry's
+// account is read here; any other kind that grants a changing right counts.
+bool EntryLetsOthersChange(const ACE_HEADER* ace, const void* ownAccount, ACCESS_MASK changing)
 {
     if ((ace->AceFlags & INHERIT_ONLY_ACE) != 0 || IsDenyOrAudit(ace->AceType))
         return false;
     const auto* allowed = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(ace);
-    if (!GrantsChange(allowed->Mask, adding))
+    if ((allowed->Mask & changing) == 0)
         return false;
-    // Only the plain entry names its account where this reads it.
     return ace->AceType != ACCESS_ALLOWED_ACE_TYPE || !IsTrusted(&allowed->SidStart, ownAccount);
 }
 
-bool ReadSecurity(HANDLE handle, std::vector<BYTE>& descriptor)
+// The object's owner and access list, read once through its handle.
+struct Security {
+    std::vector<BYTE> descriptor;
+    std::vector<BYTE> ownAccount;
+    PSID owner = nullptr;
+    PACL dacl = nullptr;  // null: none, so everybody may do everything
+};
+
+bool ReadSecurity(HANDLE handle, Security& security)
 {
+    const SystemCalls& calls = Calls();
     const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
     DWORD size = 0;
-    Calls().getObjectSecurity(handle, wanted, nullptr, 0, &size);
-    descriptor.assign(size, 0);
-    return size != 0 && Calls().getObjectSecurity(handle, wanted, descriptor.data(), size, &size);
+    if (!ReadOwnAccount(security.ownAccount))
+        return false;
+    calls.getKernelObjectSecurity(handle, wanted, nullptr, 0, &size);
+    security.descriptor.assign(size, 0);
+    if (size == 0 || !calls.getKernelObjectSecurity(handle, wanted, security.descriptor.data(), size, &size))
+        return false;
+    BOOL defaulted = FALSE;
+    BOOL present = FALSE;
+    if (!calls.getSecurityDescriptorOwner(security.descriptor.data(), &security.owner, &defaulted) ||
+        !calls.getSecurityDescriptorDacl(security.descriptor.data(), &present, &security.dacl, &defaulted))
+        return false;
+    if (!present)
+        security.dacl = nullptr;
+    return true;
 }
 
 }  // namespace
@@ -145,37 +142,31 @@ bool KeepsAccessLists(const std::string& root)
            (flags & FILE_PERSISTENT_ACLS) != 0;
 }
 
-bool OwnedByAdministrators(HANDLE handle)
+bool RunsAsSystem()
 {
     std::vector<BYTE> own;
-    std::vector<BYTE> descriptor;
-    if (!Calls().Complete() || !ReadOwnAccount(own) || !ReadSecurity(handle, descriptor))
-        return false;
-    PSID owner = nullptr;
-    BOOL defaulted = FALSE;
-    return Calls().getOwner(descriptor.data(), &owner, &defaulted) &&
-           IsTrusted(owner, reinterpret_cast<const TOKEN_USER*>(own.data())->User.Sid);
+    return IsNtFamily() && ReadOwnAccount(own) && SameSid(AccountSid(own), &kSystem);
 }
 
-bool OnlyAdministratorsMayChange(HANDLE handle, Adding adding)
+bool OwnedByAdministrators(HANDLE handle)
 {
-    const SecurityCalls& calls = Calls();
-    std::vector<BYTE> own;
-    std::vector<BYTE> descriptor;
-    if (!calls.Complete() || !ReadOwnAccount(own) || !ReadSecurity(handle, descriptor))
+    Security security;
+    return ReadSecurity(handle, security) && IsTrusted(security.owner, AccountSid(security.ownAccount));
+}
+
+bool OnlyAdministratorsMayChange(HANDLE handle, ObjectKind kind)
+{
+    Security security;
+    if (!ReadSecurity(handle, security) || security.dacl == nullptr)
         return false;
-    if (!OwnedByAdministrators(handle))
+    const void* ownAccount = AccountSid(security.ownAccount);
+    if (!IsTrusted(security.owner, ownAccount))
         return false;
-    const void* ownAccount = reinterpret_cast<const TOKEN_USER*>(own.data())->User.Sid;
-    BOOL defaulted = FALSE;
-    BOOL present = FALSE;
-    PACL dacl = nullptr;
-    // Without an access list everybody may do everything.
-    if (!calls.getDacl(descriptor.data(), &present, &dacl, &defaulted) || !present || dacl == nullptr)
-        return false;
-    for (DWORD index = 0; index < dacl->AceCount; ++index) {
+    const ACCESS_MASK changing = ChangingRights(kind);
+    for (DWORD index = 0; index < security.dacl->AceCount; ++index) {
         void* ace = nullptr;
-        if (!calls.getAce(dacl, index, &ace) || EntryLetsOthersChange(static_cast<ACE_HEADER*>(ace), ownAccount, adding))
+        if (!Calls().getAce(security.dacl, index, &ace) ||
+            EntryLetsOthersChange(static_cast<ACE_HEADER*>(ace), ownAccount, changing))
             return false;
     }
     return true;

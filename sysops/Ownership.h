@@ -13,19 +13,27 @@ namespace sysops {
 // lists (NTFS does, FAT does not); false on the 9x family.
 bool KeepsAccessLists(const std::string& root);
 
-// What may be done to a folder by accounts other than the trusted ones.
-enum class Adding {
-    Refused,  // nothing that changes it or what it holds
-    Allowed,  // creating new entries in it (a drive's root: names already taken stay taken)
+// What an object is, for which of its rights would let others change it.
+enum class ObjectKind {
+    File,
+    Folder,
+    DriveRoot,    // creating new entries in it changes nothing on the way to what exists
+    RegistryKey,
 };
 
-// Whether the file or folder `handle` (opened with READ_CONTROL) is owned by
+// Whether the object `handle` (opened with READ_CONTROL) is owned by
 // Administrators, SYSTEM, TrustedInstaller or the account running this
-// program, and its access list grants no other account the right to write
-// or append to it, to add files or folders, to delete it or what it holds,
-// or to change its access list or owner. Entries that only pass on to new
-// children do not count. False when any of this cannot be read.
-bool OnlyAdministratorsMayChange(HANDLE handle, Adding adding);
+// program, and its access list grants no other account the right to change
+// it or what it holds: to write or append to it or its attributes, to add
+// entries (files, folders, values, subkeys, links), to delete it or what it
+// holds, or to change its access list or owner. Entries that only pass on
+// to new children do not count. False when any of this cannot be read, and
+// when there is no access list at all (everybody may do everything).
+bool OnlyAdministratorsMayChange(HANDLE handle, ObjectKind kind);
+
+// Whether this program runs as the local SYSTEM account (as deployment
+// tools start it); false on the 9x family.
+bool RunsAsSystem();
 
 // Whether the file, folder or link `handle` (opened with READ_CONTROL)
 // belongs to Administrators, SYSTEM, TrustedInstaller or the account running

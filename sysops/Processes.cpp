@@ -29,7 +29,6 @@ constexpr DWORD kVersionRecordSize = sizeof(OSVERSIONINFOA);
 static_assert(kVersionRecordSize == 148, "plain version record");
 // The ANSI Toolhelp records, of the sizes every Windows accepts.
 static_assert(sizeof(PROCESSENTRY32) == 296, "ANSI process entry");
-static_assert(sizeof(MODULEENTRY32) == 548, "ANSI module entry");
 
 using ImageName = char[kMaxNameLength + 1];
 
@@ -160,7 +159,6 @@ int KillOnNt(const char* target)
 
 using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
-using ModuleWalkFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32*);
 
 // NT 4 lacks the Toolhelp functions; they are bound by name, for one call.
 struct ToolhelpCalls {
@@ -168,8 +166,6 @@ struct ToolhelpCalls {
     CreateSnapshotFn createSnapshot = nullptr;
     ProcessWalkFn process32First = nullptr;
     ProcessWalkFn process32Next = nullptr;
-    ModuleWalkFn module32First = nullptr;
-    ModuleWalkFn module32Next = nullptr;
 };
 
 int BindToolhelp(ToolhelpCalls& calls)
@@ -181,36 +177,42 @@ int BindToolhelp(ToolhelpCalls& calls)
     calls.createSnapshot = LookUp<CreateSnapshotFn>(library, "CreateToolhelp32Snapshot");
     calls.process32First = LookUp<ProcessWalkFn>(library, "Process32First");
     calls.process32Next = LookUp<ProcessWalkFn>(library, "Process32Next");
-    calls.module32First = LookUp<ModuleWalkFn>(library, "Module32First");
-    calls.module32Next = LookUp<ModuleWalkFn>(library, "Module32Next");
-    if (calls.createSnapshot == nullptr || calls.process32First == nullptr || calls.process32Next == nullptr ||
-        calls.module32First == nullptr || calls.module32Next == nullptr) {
+    if (calls.createSnapshot == nullptr || calls.process32First == nullptr || calls.process32Next == nullptr) {
         calls.library.Reset();
         return KILL_TOOLHELP_INCOMPLETE;
     }
     return KILL_DONE;
 }
 
-// Whether any module of the process bears the target name. A process whose
-// modules cannot be listed (it exited after the process list was taken) is
-// passed over.
-bool HasModuleNamed(const ToolhelpCalls& calls, DWORD processId, const char* target)
+// Whether the process entry's own executable bears the target name. The 9x
+// family gives its full path; a module the process merely loaded (a program
+// reading another's icon) does not count. Windows 98 reports names in upper
+// case, but one started under a long name may keep its own spelling: file
+// names are compared without regard to case.
+bool IsNamed(const PROCESSENTRY32& entry, const char* target)
 {
-    UniqueSnapshot modules(calls.createSnapshot(TH32CS_SNAPMODULE, processId));
-    if (!modules)
+    char name[sizeof entry.szExeFile + 1] = {};
+    std::memcpy(name, entry.szExeFile, sizeof entry.szExeFile);
+    const char* slash = std::strrchr(name, '\\');
+    return EqualsNoCase(slash != nullptr ? slash + 1 : name, target);
+}
+
+// Calls `visit` with each entry of a process listing taken now; false when
+// none can be taken.
+template <typename Visit>
+bool ForEachProcess(const ToolhelpCalls& calls, Visit visit)
+{
+    UniqueSnapshot processes(calls.createSnapshot(TH32CS_SNAPPROCESS, 0));
+    if (!processes)
         return false;
-    MODULEENTRY32 module;
-    module.dwSize = sizeof module;
-    for (BOOL more = calls.module32First(modules.Get(), &module); more;
-         more = calls.module32Next(modules.Get(), &module)) {
-        // Windows 98 reports module names in upper case, but a module loaded
-        // under a long name may keep its own spelling: file names are
-        // compared without regard to case.
-        if (EqualsNoCase(module.szModule, target))
-            return true;
-        module.dwSize = sizeof module;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = calls.process32First(processes.Get(), &entry); more;
+         more = calls.process32Next(processes.Get(), &entry)) {
+        visit(entry);
+        entry.dwSize = sizeof entry;
     }
-    return false;
+    return true;
 }
 
 unsigned CountOn9x(const char* target)
@@ -218,42 +220,39 @@ unsigned CountOn9x(const char* target)
     ToolhelpCalls calls;
     if (BindToolhelp(calls) != KILL_DONE)
         return 0;
-    UniqueSnapshot processes(calls.createSnapshot(TH32CS_SNAPPROCESS, 0));
-    if (!processes)
-        return 0;
     unsigned count = 0;
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = calls.process32First(processes.Get(), &entry); more;
-         more = calls.process32Next(processes.Get(), &entry)) {
-        count += HasModuleNamed(calls, entry.th32ProcessID, target) ? 1 : 0;
-        entry.dwSize = sizeof entry;
-    }
+    ForEachProcess(calls, [&](const PROCESSENTRY32& entry) { count += IsNamed(entry, target) ? 1 : 0; });
     return count;
 }
 
-// The 9x family names modules through snapshots taken by process id only.
-// The copy is opened before its modules are listed, so the id still names
-// the process that handle holds when its modules are read.
+// Whether a listing taken now names process `id` by the target.
+bool ListedAs(const ToolhelpCalls& calls, DWORD id, const char* target)
+{
+    bool named = false;
+    ForEachProcess(calls, [&](const PROCESSENTRY32& entry) {
+        named = named || (entry.th32ProcessID == id && IsNamed(entry, target));
+    });
+    return named;
+}
+
+// The 9x family names processes through snapshots taken by id only. A copy
+// is opened before its name is read again, so the id still names the
+// process that handle holds when the name is read.
 int KillOn9x(const char* target)
 {
     ToolhelpCalls calls;
     const int bound = BindToolhelp(calls);
     if (bound != KILL_DONE)
         return bound;
-    UniqueSnapshot processes(calls.createSnapshot(TH32CS_SNAPPROCESS, 0));
-    if (!processes)
+    std::vector<DWORD> named;
+    if (!ForEachProcess(calls, [&](const PROCESSENTRY32& entry) {
+            if (IsNamed(entry, target))
+                named.push_back(entry.th32ProcessID);
+        }))
         return KILL_SNAPSHOT_FAILED;
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    if (!calls.process32First(processes.Get(), &entry))
-        return KILL_NOT_FOUND;
     Endings endings;
-    do {
-        const DWORD id = entry.th32ProcessID;
-        EndIfMatches(id, [&calls, id, target](HANDLE) { return HasModuleNamed(calls, id, target); }, endings);
-        entry.dwSize = sizeof entry;
-    } while (calls.process32Next(processes.Get(), &entry));
+    for (const DWORD id : named)
+        EndIfMatches(id, [&calls, id, target](HANDLE) { return ListedAs(calls, id, target); }, endings);
     return endings.Finish();
 }
 

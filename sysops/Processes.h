@@ -7,7 +7,7 @@ namespace sysops {
 enum : int {
     KILL_DONE = 0,                 // at least one copy matched; every one was ended and has gone
     KILL_TERMINATE_FAILED = 602,   // a matching copy was opened, but terminating it failed
-    KILL_NOT_FOUND = 603,          // no process matched (or, 9x, the first entry cannot be read)
+    KILL_NOT_FOUND = 603,          // no process matched
     KILL_OPEN_FAILED = 604,        // a copy's name matched, but it cannot be opened to be ended
     KILL_NO_PSAPI = 605,           // "PSAPI.DLL" cannot be loaded
     KILL_NO_VERSION = 606,         // the Windows version cannot be read
@@ -22,7 +22,8 @@ enum : int {
 };
 
 // Ends every running copy of the program whose executable is imageName
-// (with its extension, any case), in one listing of every process: with
+// (with its extension, any case; a library of that name loaded into some
+// other program does not count), in one listing of every process: with
 // several users logged on, each may run a copy of its own. Each copy is
 // opened once, and its name is read and the copy ended through that one
 // handle, so a process that took over the id of one that exited meanwhile

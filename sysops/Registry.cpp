@@ -5,21 +5,25 @@
 #include "sysops/Probes.h"
 #include "sysops/RegistryLink.h"
 
-#include <initializer_list>
 #include <string>
 #include <utility>
 
 namespace sysops {
 namespace {
 
-// Opens HKLM\subKey with the first of `tries` that is granted; `granted`
-// is what it was opened with. Only a refusal moves on to a lesser right.
-LONG OpenWithFirstGranted(const std::string& subKey, REGSAM view, KeyLinks links, std::initializer_list<REGSAM> tries,
-                          UniqueRegKey& key, REGSAM& granted)
+// The rights a key is opened with to be emptied and deleted, best first:
+// only a refusal moves on to a lesser right, and a key that cannot be
+// written is not deleted.
+constexpr REGSAM kEmptyingRights[] = {KEY_READ | KEY_WRITE | DELETE, KEY_READ | KEY_WRITE, KEY_READ};
+
+// Opens `name` below `parent` as itself (a link as the link) with the first
+// of kEmptyingRights granted; `granted` is what it was opened with.
+LONG OpenToEmpty(HKEY parent, const char* name, REGSAM view, UniqueRegKey& key, REGSAM& granted)
 {
+    const DWORD options = RegistryLinksExist() ? REG_OPTION_OPEN_LINK : 0;
     LONG status = ERROR_ACCESS_DENIED;
-    for (const REGSAM access : tries) {
-        status = OpenKey(subKey.c_str(), access | view, key, links);
+    for (const REGSAM access : kEmptyingRights) {
+        status = RegOpenKeyExA(parent, name, options, access | view, key.Put());
         granted = access;
         if (status != ERROR_ACCESS_DENIED)
             break;
@@ -27,71 +31,92 @@ LONG OpenWithFirstGranted(const std::string& subKey, REGSAM view, KeyLinks links
     return status;
 }
 
-// Deletes a key that has no subkeys left. On NT it goes through the handle
-// it was emptied with: that is the key itself, or the link itself when it
-// was opened as one, even if its name has meanwhile come to lead elsewhere.
-// The 9x family's registry has no links, and deletes by name.
-LONG DeleteEmptiedKey(HKEY key, const std::string& subKey)
+// Deletes `key`, which has no subkeys left, through its own handle on NT:
+// the key itself, or the link itself when it was opened as one, whatever
+// its name has meanwhile come to lead to. The 9x family's registry has no
+// links, and deletes by name below the parent.
+LONG DeleteEmptiedKey(HKEY parent, const char* name, HKEY key)
 {
     if (!RegistryLinksExist())
-        return RegDeleteKeyA(HKEY_LOCAL_MACHINE, subKey.c_str());
+        return RegDeleteKeyA(parent, name);
     return DeleteOpenedKey(key);
 }
 
-// The first subkey of subKey, read afresh. The key is opened for writing
-// and deleting as well where that is allowed; when no subkey is left,
-// `deletable` then keeps that handle for the key's own deletion.
-LONG FirstSubkey(const std::string& subKey, REGSAM view, KeyLinks links, std::string& name, UniqueRegKey& deletable)
+class KeyTreeWalk {
+public:
+    KeyTreeWalk(REGSAM view, unsigned long bound) : view_(view), bound_(bound) {}
+
+    // Empties the key `name` below `parent` and deletes it. Every key below
+    // is opened relative to its parent's handle and as itself: a symbolic
+    // link there has no subkeys of its own, so it is never entered and goes
+    // as the link, whatever it points to.
+    LONG Delete(HKEY parent, const char* name, int depth);
+
+private:
+    LONG Empty(HKEY key, int depth);
+
+    REGSAM view_;
+    unsigned long bound_;
+};
+
+LONG KeyTreeWalk::Delete(HKEY parent, const char* name, int depth)
 {
+    if (depth > kMaxKeyDepth)
+        return ERROR_NOT_ENOUGH_QUOTA;
     UniqueRegKey key;
     REGSAM granted = 0;
-    LONG status = OpenWithFirstGranted(subKey, view, links,
-                                       {KEY_READ | KEY_WRITE | DELETE, KEY_READ | KEY_WRITE, KEY_READ}, key, granted);
+    LONG status = OpenToEmpty(parent, name, view_, key, granted);
+    if (status == ERROR_SUCCESS)
+        status = Empty(key.Get(), depth);
     if (status != ERROR_SUCCESS)
         return status;
-    char buffer[kPathBufferSize];
-    DWORD length = sizeof buffer;
-    status = RegEnumKeyExA(key.Get(), 0, buffer, &length, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_SUCCESS)
-        name.assign(buffer, length);
-    else if (status == ERROR_NO_MORE_ITEMS && (granted & KEY_WRITE) == KEY_WRITE)
-        deletable = std::move(key);
-    return status;
+    if ((granted & KEY_WRITE) != KEY_WRITE)
+        return ERROR_ACCESS_DENIED;
+    return DeleteEmptiedKey(parent, name, key.Get());
 }
 
-// Below the key the program named, every key is opened as itself: a
-// symbolic link there has no subkeys of its own, so it is never entered
-// and goes as the link, whatever it points to.
-LONG DeleteKeyTree(const std::string& subKey, REGSAM view, KeyLinks links)
+// Each pass deletes the child it found, so index 0 is always the next one;
+// a key that gains children as fast as they go is given up after the bound.
+LONG KeyTreeWalk::Empty(HKEY key, int depth)
 {
-    LONG status;
-    UniqueRegKey deletable;
-    for (;;) {
-        // Each pass removes the child it found, so index 0 is always the
-        // next one; the key is reopened so that no handle is held while a
-        // child is deleted.
-        std::string name;
-        status = FirstSubkey(subKey, view, links, name, deletable);
+    for (unsigned long done = 0;; ++done) {
+        char name[kPathBufferSize];
+        DWORD length = sizeof name;
+        const LONG status = RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS)
+            return ERROR_SUCCESS;
         if (status != ERROR_SUCCESS)
-            break;
-        std::string child;
-        if (!JoinPath(subKey, name.c_str(), child)) {
-            // Too deep for the path buffer: this subtree stays, and so does the key.
-            status = ERROR_FILENAME_EXCED_RANGE;
-            break;
-        }
-        status = DeleteKeyTree(child, view, KeyLinks::AsLink);
-        if (status != ERROR_SUCCESS)
-            break;
+            return status;
+        if (done >= bound_)
+            return ERROR_NOT_ENOUGH_QUOTA;
+        const LONG deleted = Delete(key, name, depth + 1);
+        if (deleted != ERROR_SUCCESS)
+            return deleted;
     }
-    if (status != ERROR_NO_MORE_ITEMS)
+}
+
+// The key that holds HKLM\subKey, and subKey's last part. The parent is
+// reached through links, as Windows' own (CurrentControlSet) must be.
+LONG OpenParent(const std::string& subKey, REGSAM view, UniqueRegKey& parent, std::string& name)
+{
+    const std::size_t slash = subKey.find_last_of('\\');
+    if (slash == std::string::npos) {
+        name = subKey;
+        parent.Reset();
+        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, nullptr, 0, KEY_READ | view, parent.Put());
+    }
+    name = subKey.substr(slash + 1);
+    return OpenKey(subKey.substr(0, slash).c_str(), KEY_READ | view, parent);
+}
+
+LONG DeleteKeyTree(const char* subKey, REGSAM view, unsigned long bound)
+{
+    UniqueRegKey parent;
+    std::string name;
+    const LONG status = OpenParent(subKey, view, parent, name);
+    if (status != ERROR_SUCCESS)
         return status;
-    // The key is deleted only where it may be written.
-    REGSAM granted = 0;
-    if (!deletable &&
-        OpenWithFirstGranted(subKey, view, links, {KEY_WRITE | DELETE, KEY_WRITE}, deletable, granted) != ERROR_SUCCESS)
-        return ERROR_NO_MORE_ITEMS;
-    return DeleteEmptiedKey(deletable.Get(), subKey);
+    return KeyTreeWalk(view, bound).Delete(parent.Get(), name.c_str(), 0);
 }
 
 }  // namespace
@@ -107,21 +132,18 @@ LONG OpenKey(const char* subKey, REGSAM access, UniqueRegKey& key, KeyLinks link
     return RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, options, access, key.Put());
 }
 
-LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64)
+LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64, unsigned long bound)
 {
     const REGSAM view = RegistryViewBits(view64);
     if (valueName == nullptr)
-        return DeleteKeyTree(subKey, view, KeyLinks::Follow);
+        return DeleteKeyTree(subKey, view, bound);
 
+    // A value goes through a handle to its key opened as itself: through a
+    // link planted at the key's name it would be another key's value.
     UniqueRegKey key;
-    if (OpenKey(subKey, KEY_WRITE | view, key) == ERROR_SUCCESS)
+    if (OpenKey(subKey, KEY_SET_VALUE | view, key, KeyLinks::AsLink) == ERROR_SUCCESS)
         RegDeleteValueA(key.Get(), valueName);
     return ERROR_SUCCESS;
-}
-
-LONG DeleteFoundRegistryKey(const char* subKey, int view64)
-{
-    return DeleteKeyTree(subKey, RegistryViewBits(view64), KeyLinks::AsLink);
 }
 
 int IsRegistryKeyEmpty(const char* subKey, int view64)

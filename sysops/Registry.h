@@ -32,19 +32,25 @@ enum class KeyLinks {
 // On failure `key` holds nothing.
 LONG OpenKey(const char* subKey, REGSAM access, UniqueRegKey& key, KeyLinks links = KeyLinks::Follow);
 
+// A key tree gives up on a key that still has subkeys after this many of
+// them went (one that gains them as fast as they go), and on keys nested
+// deeper than Windows allows.
+constexpr unsigned long kMaxSubkeysOfOneKey = 100000;
+constexpr int kMaxKeyDepth = 512;
+
 // With a value name: deletes that value of HKLM\subKey and returns 0, also
 // when the key or the value is missing. Without (null): deletes subKey and
 // its whole subtree, deepest keys first, and returns a Win32 code: 0 when the
 // key is gone, otherwise the code of the step that stopped (2 for a missing
-// key; the first failing child stops the whole deletion). subKey itself is
-// opened through links; a symbolic link below it is deleted as the link,
-// and what it points to is never entered.
-LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64);
-
-// The same deletion of a whole key for one the program found by listing
-// rather than by name: when subKey itself is a symbolic link, only the link
-// goes.
-LONG DeleteFoundRegistryKey(const char* subKey, int view64);
+// key; the first failing child stops the whole deletion;
+// ERROR_NOT_ENOUGH_QUOTA past `bound` subkeys of one key or kMaxKeyDepth
+// levels). The path up to subKey is followed through links; subKey itself,
+// and every key below it, is opened as itself, each relative to its
+// parent's handle, so that a symbolic link is deleted as the link and what
+// it points to is never entered, and nothing renamed meanwhile can lead the
+// walk elsewhere. Each emptied key is deleted through its own handle.
+LONG DeleteRegistryItem(const char* subKey, const char* valueName, int view64,
+                        unsigned long bound = kMaxSubkeysOfOneKey);
 
 // 1 when HKLM\subKey opens and holds no subkeys and no values, else 0.
 int IsRegistryKeyEmpty(const char* subKey, int view64);

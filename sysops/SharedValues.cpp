@@ -12,39 +12,61 @@
 namespace sysops {
 namespace {
 
-// The raw data and type of a value; false when it cannot be read.
+// The data of a value exactly as stored, and its type; false when it
+// cannot be read.
 bool ReadValue(HKEY key, const char* valueName, std::vector<char>& data, DWORD& type)
 {
     type = REG_NONE;
     DWORD size = 0;
     if (RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return false;
-    data.assign(size + 2, '\0');  // room for terminators the stored data may lack
-    return RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) ==
-           ERROR_SUCCESS;
+    data.assign(size, '\0');
+    if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+        ERROR_SUCCESS)
+        return false;
+    data.resize(size);
+    return true;
 }
 
-// The names of a list value, in order.
-std::vector<std::string> SplitList(const std::vector<char>& data)
+// The text of string data, up to its terminator or its end.
+std::string Text(const std::vector<char>& data, std::size_t from = 0, std::size_t* end = nullptr)
 {
-    // The data always ends in two terminators (see ReadValue), so every
-    // entry ends inside it.
-    std::vector<std::string> entries;
-    const char* const end = data.data() + data.size();
-    for (const char* entry = data.data(); entry < end && *entry != '\0'; entry += entries.back().size() + 1)
-        entries.emplace_back(entry);
+    std::size_t stop = from;
+    while (stop < data.size() && data[stop] != '\0')
+        ++stop;
+    if (end != nullptr)
+        *end = stop;
+    return std::string(data.data() + from, stop - from);
+}
+
+// Where each entry of a list lies in its data, terminator included: every
+// entry to the data's end, empty ones and those after them too.
+struct Entry {
+    std::size_t begin;
+    std::size_t end;  // past the terminator, or the data's end
+    std::string name;
+};
+
+std::vector<Entry> Entries(const std::vector<char>& data)
+{
+    std::vector<Entry> entries;
+    for (std::size_t at = 0; at < data.size();) {
+        std::size_t stop = 0;
+        std::string name = Text(data, at, &stop);
+        const std::size_t end = stop < data.size() ? stop + 1 : stop;
+        entries.push_back(Entry{at, end, std::move(name)});
+        at = end;
+    }
     return entries;
 }
 
-std::vector<char> JoinList(const std::vector<std::string>& entries)
+bool HoldsOthers(const std::vector<Entry>& entries)
 {
-    std::vector<char> data;
-    for (const std::string& entry : entries) {
-        data.insert(data.end(), entry.begin(), entry.end());
-        data.push_back('\0');
+    for (const Entry& entry : entries) {
+        if (!entry.name.empty())
+            return true;
     }
-    data.push_back('\0');
-    return data;
+    return false;
 }
 
 // The file name part of a path, without surrounding quotes or blanks.
@@ -59,18 +81,19 @@ std::string BaseName(std::string path)
     return name;
 }
 
-// Opens HKLM\subKey with `access` and reads the value; false when either fails.
+// Opens HKLM\subKey as itself (a link planted at its name leads to some
+// other key's value) with `access` and reads the value; false when either fails.
 bool OpenValue(const char* subKey, const char* valueName, int view64, UniqueRegKey& key, std::vector<char>& data,
                DWORD& type, REGSAM access = KEY_READ | KEY_WRITE)
 {
-    return OpenKey(subKey, access | RegistryViewBits(view64), key) == ERROR_SUCCESS &&
+    return OpenKey(subKey, access | RegistryViewBits(view64), key, KeyLinks::AsLink) == ERROR_SUCCESS &&
            ReadValue(key.Get(), valueName, data, type);
 }
 
-bool HoldsEntry(const std::vector<std::string>& entries, const char* entry)
+bool HoldsEntry(const std::vector<char>& data, const char* entry)
 {
-    for (const std::string& name : entries) {
-        if (EqualsNoCase(name.c_str(), entry))
+    for (const Entry& found : Entries(data)) {
+        if (EqualsNoCase(found.name.c_str(), entry))
             return true;
     }
     return false;
@@ -88,20 +111,27 @@ void RemoveListEntry(const char* subKey, const char* valueName, const char* entr
     DWORD type = REG_NONE;
     if (!OpenValue(subKey, valueName, view64, key, data, type) || !IsList(type))
         return;
-
-    const std::vector<std::string> entries = SplitList(data);
-    std::vector<std::string> kept;
-    for (const std::string& name : entries) {
-        if (!EqualsNoCase(name.c_str(), entry))
-            kept.push_back(name);
+    if (type == REG_SZ) {
+        if (EqualsNoCase(Text(data).c_str(), entry))
+            RegDeleteValueA(key.Get(), valueName);
+        return;
     }
-    if (kept.empty()) {
+    // Every byte but the entry's own stays as it was.
+    std::vector<char> rest;
+    bool found = false;
+    for (const Entry& name : Entries(data)) {
+        const bool ours = EqualsNoCase(name.name.c_str(), entry) && !name.name.empty();
+        found = found || ours;
+        if (!ours)
+            rest.insert(rest.end(), data.begin() + static_cast<std::ptrdiff_t>(name.begin),
+                        data.begin() + static_cast<std::ptrdiff_t>(name.end));
+    }
+    if (!found)
+        return;
+    if (!HoldsOthers(Entries(rest))) {
         RegDeleteValueA(key.Get(), valueName);
         return;
     }
-    if (type == REG_SZ || kept.size() == entries.size())
-        return;  // nothing of ours in it
-    const std::vector<char> rest = JoinList(kept);
     RegSetValueExA(key.Get(), valueName, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(rest.data()),
                    static_cast<DWORD>(rest.size()));
 }
@@ -113,7 +143,7 @@ void DeleteValueNamingFile(const char* subKey, const char* valueName, const char
     DWORD type = REG_NONE;
     if (!OpenValue(subKey, valueName, view64, key, data, type) || !IsPath(type))
         return;
-    if (EqualsNoCase(BaseName(data.data()).c_str(), fileName))
+    if (EqualsNoCase(BaseName(Text(data)).c_str(), fileName))
         RegDeleteValueA(key.Get(), valueName);
 }
 
@@ -123,7 +153,7 @@ bool ListHoldsEntry(const char* subKey, const char* valueName, const char* entry
     std::vector<char> data;
     DWORD type = REG_NONE;
     return OpenValue(subKey, valueName, view64, key, data, type, KEY_QUERY_VALUE) && IsList(type) &&
-           HoldsEntry(SplitList(data), entry);
+           (type == REG_SZ ? EqualsNoCase(Text(data).c_str(), entry) : HoldsEntry(data, entry));
 }
 
 bool ValueNamesFile(const char* subKey, const char* valueName, const char* fileName, int view64)
@@ -132,7 +162,7 @@ bool ValueNamesFile(const char* subKey, const char* valueName, const char* fileN
     std::vector<char> data;
     DWORD type = REG_NONE;
     return OpenValue(subKey, valueName, view64, key, data, type, KEY_QUERY_VALUE) && IsPath(type) &&
-           EqualsNoCase(BaseName(data.data()).c_str(), fileName);
+           EqualsNoCase(BaseName(Text(data)).c_str(), fileName);
 }
 
 }  // namespace sysops

@@ -4,9 +4,11 @@
 namespace sysops {
 
 // HKLM\subKey's list value (REG_MULTI_SZ, or a single REG_SZ name) loses
-// every entry equal to `entry` (ignoring case); other entries stay in their
-// order. The value is deleted once no entry is left. Nothing happens when
-// the key, the value or the entry is missing.
+// every entry equal to `entry` (ignoring case); every other byte of it stays
+// as it was, empty entries and those after them included. The value is
+// deleted once no other name is left. Nothing happens when the key, the
+// value or the entry is missing. The key is opened as itself: a link at its
+// name is not followed.
 void RemoveListEntry(const char* subKey, const char* valueName, const char* entry, int view64);
 
 // Deletes HKLM\subKey's string value when it names the file `fileName`, bare

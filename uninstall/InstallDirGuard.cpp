@@ -82,8 +82,18 @@ constexpr EnvironmentFolder kEnvironmentFolders[] = {
 };
 
 // Past "X:\" none of these belongs in a folder path: another path syntax,
-// a stream or device name, a wildcard.
-constexpr char kRefusedCharacters[] = "/:*?";
+// a stream or device name, a wildcard, what no file name may hold.
+constexpr char kRefusedCharacters[] = "/:*?\"<>|";
+
+// No file name holds a control character (a line break, say).
+bool HoldsControlCharacters(const std::string& text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            return true;
+    }
+    return false;
+}
 
 using Components = std::vector<std::string>;
 
@@ -104,7 +114,7 @@ bool IsPlainComponent(const std::string& part)
 Components Split(const std::string& path)
 {
     if (path.size() < 3 || !IsDriveLetter(path[0]) || path[1] != ':' || path[2] != '\\' ||
-        path.find_first_of(kRefusedCharacters, 2) != std::string::npos)
+        path.find_first_of(kRefusedCharacters, 2) != std::string::npos || HoldsControlCharacters(path))
         return {};
     Components parts = {path.substr(0, 2)};
     for (std::size_t pos = 3; pos < path.size();) {

@@ -1,8 +1,12 @@
 #include "uninstall/Locations.h"
 
+#include "sysops/FolderChain.h"
 #include "sysops/FsRedirection.h"
+#include "sysops/Ownership.h"
+#include "sysops/PathIdentity.h"
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
+#include "sysops/Registry.h"
 #include "sysops/RegistryValue.h"
 
 namespace uninstall {
@@ -85,9 +89,20 @@ bool FindSystemDirs(Run& run)
     return true;
 }
 
+// The value names what the run will delete as a tree and load code from: it
+// counts only when nobody but administrators may write its key, and it is
+// read through the handle whose security was looked at.
 void ReadInstallDirFromRegistry(Run& run)
 {
-    sysops::ReadStringValue(kInstallDirKey, kInstallDirValue, run.ProductView(), run.paths.installDir);
+    sysops::UniqueRegKey key;
+    if (sysops::OpenKey(kInstallDirKey, KEY_QUERY_VALUE | READ_CONTROL | run.ProductView(), key) == ERROR_SUCCESS) {
+        const HANDLE handle = reinterpret_cast<HANDLE>(key.Get());
+        if (!sysops::IsNtFamily() || sysops::OnlyAdministratorsMayChange(handle, sysops::ObjectKind::RegistryKey))
+            sysops::ReadStringValue(key.Get(), kInstallDirValue, run.paths.installDir);
+        else
+            run.Record().Note("location", std::string("install directory value ignored: HKLM\\") + kInstallDirKey +
+                                              " may be written by others");
+    }
     run.Step();
 }
 
@@ -154,7 +169,10 @@ std::vector<std::string> ChooseMenus(const std::string& base)
 {
     std::vector<std::string> menus;
     std::string menu;
-    if (JoinPath(base, kHebrewProgramsMenu, menu) && FileExists(menu.c_str(), "Morvane"))
+    std::string product;
+    sysops::FolderChain chain;
+    if (JoinPath(base, kHebrewProgramsMenu, menu) && JoinPath(menu, "Morvane", product) &&
+        chain.Hold(product, sysops::Links::OfAdministratorsAboveTheEnd) == sysops::ChainState::Held)
         menus.push_back(menu);
     if (JoinPath(base, "Start Menu\\Programs", menu))
         menus.push_back(menu);

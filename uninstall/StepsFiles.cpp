@@ -60,19 +60,11 @@ void RemoveFile(Run& run, const std::string& path)
     Act(run, Item::File(path), [&path] { return ResultOf(sysops::DeleteFileAtPath(path.c_str())); });
 }
 
-// The folder holding `path`: "C:\a\b" gives "C:\a".
-std::string ParentOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 // Deletes the held tree `folder`; its parent `vendorFolder` goes too when the
 // tree was all it held. Whether it was is asked before the tree goes, so
 // that a preview and a removal decide alike. A vendor folder that holds
 // others' files is the product's to mention only while the tree is in it.
-// The vendor folder is removed through the chain's own path, let go of only
-// for that.
+// The vendor folder is removed through the chain, which holds it.
 void RemoveTreeAndVendorFolder(Run& run, const std::string& folder, sysops::FolderChain& chain,
                                const std::string& vendorFolder, const char* productName)
 {
@@ -81,12 +73,8 @@ void RemoveTreeAndVendorFolder(Run& run, const std::string& folder, sysops::Fold
     const bool vendorFolderIsOurs = chain.State() != sysops::ChainState::Refused &&
                                     FolderHoldsOnly(run, vendorFolder, productName);
     RemoveHeldTree(run, folder, chain);
-    const std::string heldVendor = ParentOf(chain.Path());
     if (vendorFolderIsOurs) {
-        Act(run, vendor, [&chain, heldVendor] {
-            chain.ReleaseFrom(sysops::FolderPrefixes(heldVendor).size() - 1);
-            return ResultOf(sysops::RemoveEmptyDirectory(heldVendor.c_str()));
-        });
+        Act(run, vendor, [&chain] { return Done(chain.RemoveEmptyFolder(chain.Levels() - 2)); });
     } else if (treeIsThere) {
         Keep(run, vendor, "other software's files are in it");
     } else {
@@ -196,33 +184,34 @@ void RemoveCachedPackage(Run& run)
     run.Step();
 }
 
-// A program menu as the run found it, and the folder it resolves to (Vista
-// and later reach the all-users menu through Windows' own junctions).
-struct Menu {
-    std::string found;
-    std::string resolved;
-};
-
-// "menu\relative" as found, and held by its resolved path, links refused.
+// "menu\relative" as the run found it, and held: the menus of Vista and
+// later are reached through Windows' own junctions, which only
+// administrators can make or change; a link anybody else made is not passed.
 struct MenuFolder {
     std::string found;
     sysops::FolderChain chain;
 };
 
-bool HoldMenuFolder(const Menu& menu, const char* relative, MenuFolder& folder)
+bool HoldMenuFolder(const std::string& menu, const char* relative, MenuFolder& folder)
 {
-    std::string resolved;
-    if (!JoinPath(menu.found, relative, folder.found) || !JoinPath(menu.resolved, relative, resolved))
+    if (!JoinPath(menu, relative, folder.found))
         return false;
-    // A menu refused for a link on its way is held by its own path, and so
-    // refused again.
-    folder.chain.Hold(resolved);
+    folder.chain.Hold(folder.found, sysops::Links::OfAdministratorsAboveTheEnd);
     return true;
 }
 
+// The folder's names as found and as reached: Windows Installer's folder
+// entries name the one it reached.
+void NoteProductDir(const MenuFolder& folder, std::vector<std::string>& productDirs)
+{
+    productDirs.push_back(folder.found);
+    if (folder.chain.Reached() != folder.found)
+        productDirs.push_back(folder.chain.Reached());
+}
+
 // A menu folder's "Startup", or else its Hebrew-named twin, loses the
-// shortcut; the folder is held while its file goes.
-void RemoveStartupShortcut(Run& run, const Menu& menu)
+// shortcut, through the held folder's handle.
+void RemoveStartupShortcut(Run& run, const std::string& menu)
 {
     std::string first;
     for (const char* startup : {kStartupFolder, kHebrewStartupFolder}) {
@@ -230,9 +219,8 @@ void RemoveStartupShortcut(Run& run, const Menu& menu)
         std::string shortcut;
         if (!HoldMenuFolder(menu, startup, folder) || !JoinPath(folder.found, kStartupShortcut, shortcut))
             continue;
-        const std::string held = folder.chain.Path() + "\\" + kStartupShortcut;
-        if (folder.chain.State() == sysops::ChainState::Held && FileExists(folder.chain.Path().c_str(), kStartupShortcut)) {
-            Act(run, Item::File(shortcut), [&held] { return ResultOf(sysops::DeleteFileAtPath(held.c_str())); });
+        if (folder.chain.State() == sysops::ChainState::Held && FileExists(folder.found.c_str(), kStartupShortcut)) {
+            Act(run, Item::File(shortcut), [&folder] { return ResultOf(sysops::DeleteFileIn(folder.chain, kStartupShortcut)); });
             return;
         }
         if (first.empty())
@@ -242,64 +230,57 @@ void RemoveStartupShortcut(Run& run, const Menu& menu)
         run.Record().Add(Item::File(first), Outcome::NotPresent);
 }
 
-// The product's folder in one menu; the product's menu folder it found, if any.
-void RemoveMenuProductFolder(Run& run, const Menu& menu, std::vector<std::string>& productDirs)
+// The product's folder in one menu.
+void RemoveMenuProductFolder(Run& run, const std::string& menu, std::vector<std::string>& productDirs)
 {
     MenuFolder folder;
     if (!HoldMenuFolder(menu, kMenuProductFolder, folder))
         return;
     if (folder.chain.State() == sysops::ChainState::Held)
-        productDirs.push_back(folder.found);
+        NoteProductDir(folder, productDirs);
     RemoveHeldTree(run, folder.found, folder.chain);
 }
 
 // The product's folder under the menu's vendor folder, and the vendor folder
 // when that was all it held.
-void RemoveMenuVendorFolder(Run& run, const Menu& menu, std::vector<std::string>& productDirs)
+void RemoveMenuVendorFolder(Run& run, const std::string& menu, std::vector<std::string>& productDirs)
 {
     std::string relative;
     std::string vendorFolder;
     MenuFolder folder;
-    if (!JoinPath(kMenuVendorFolder, kMenuProductFolder, relative) || !JoinPath(menu.found, kMenuVendorFolder, vendorFolder) ||
+    if (!JoinPath(kMenuVendorFolder, kMenuProductFolder, relative) || !JoinPath(menu, kMenuVendorFolder, vendorFolder) ||
         !HoldMenuFolder(menu, relative.c_str(), folder))
         return;
-    if (!FileExists(menu.resolved.c_str(), kMenuVendorFolder)) {
+    if (!folder.chain.Reaches(folder.chain.Levels() - 2)) {
         run.Record().Add(Item::Tree(folder.found), Outcome::NotPresent);
         return;
     }
-    productDirs.push_back(folder.found);
+    NoteProductDir(folder, productDirs);
     RemoveTreeAndVendorFolder(run, folder.found, folder.chain, vendorFolder, kMenuProductFolder);
 }
 
 // The product's menu folders in every menu, in step; returns the product's
 // menu folders it found.
-std::vector<std::string> RemoveMenuEntries(Run& run, const std::vector<Menu>& menus)
+std::vector<std::string> RemoveMenuEntries(Run& run, const std::vector<std::string>& menus)
 {
     std::vector<std::string> productDirs;
-    for (const Menu& menu : menus)
+    for (const std::string& menu : menus)
         RemoveMenuProductFolder(run, menu, productDirs);
     run.Step();
-    for (const Menu& menu : menus)
+    for (const std::string& menu : menus)
         RemoveMenuVendorFolder(run, menu, productDirs);
     run.Step();
-    for (const Menu& menu : menus)
+    for (const std::string& menu : menus)
         RemoveStartupShortcut(run, menu);
     run.Step();
     return productDirs;
 }
 
-std::vector<Menu> ResolveMenus(Run& run)
+std::vector<std::string> NoteMenus(Run& run)
 {
-    std::vector<Menu> menus;
-    for (const std::string& found : FindMenuDirs(run.paths.windowsDir, sysops::GetOsClass())) {
-        Menu menu{found, found};
-        const sysops::ChainState state = sysops::ResolveAdministratorsLinks(found, menu.resolved);
-        run.Record().Note("location", "program menu " + found +
-                                          (menu.resolved != found ? " (" + menu.resolved + ")" : std::string()));
-        if (state == sysops::ChainState::Refused)
-            run.Record().Note("location", "program menu " + found + " refused: " + kLinkOnTheWay);
-        menus.push_back(menu);
-    }
+    const std::vector<std::string> menus = FindMenuDirs(run.paths.windowsDir, sysops::GetOsClass());
+    for (const std::string& menu : menus)
+        run.Record().Note("location", "program menu " + menu);
     if (menus.empty())
         run.Record().Note("location", "program menu (none)");
     return menus;
@@ -345,7 +326,7 @@ void RemoveSystemFiles(Run& run)
 
 std::vector<std::string> RemoveMenuAndDriver(Run& run)
 {
-    const std::vector<Menu> menus = ResolveMenus(run);
+    const std::vector<std::string> menus = NoteMenus(run);
     run.Step();
     std::vector<std::string> menuProductDirs = RemoveMenuEntries(run, menus);
     RemoveFilterDriver(run);

@@ -6,6 +6,7 @@
 #include "sysops/Handles.h"
 #include "sysops/MessageWait.h"
 #include "sysops/Ownership.h"
+#include "sysops/PathIdentity.h"
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
 #include "sysops/Processes.h"
@@ -139,7 +140,7 @@ sysops::ChainState Hold(AcceptedTree& tree, HeldComponent& component)
     if (state != sysops::ChainState::Held)
         return state;
     bool missing = false;
-    component.library = sysops::HoldFile(component.path, missing);
+    component.library = sysops::HoldFileIn(component.folders, kIdentityComponentFile, missing);
     if (component.library)
         return sysops::ChainState::Held;
     return missing ? sysops::ChainState::Missing : sysops::ChainState::Refused;
@@ -149,18 +150,20 @@ sysops::ChainState Hold(AcceptedTree& tree, HeldComponent& component)
 // only when nobody else could have put it there: the library and every
 // folder from the drive's root down to it belong to administrators and let
 // nobody else change them. Creating new entries in the drive's root changes
-// nothing on the way. Where the system keeps no owners (9x, FAT) there is
-// nobody to ask.
+// nothing on the way. The 9x family has no accounts to tell apart; on the
+// NT family a volume that keeps no owners (FAT) lets everybody write.
 bool OnlyAdministratorsCouldHavePutThere(const HeldComponent& component)
 {
-    if (!sysops::KeepsAccessLists(component.path.substr(0, 3)))
+    if (!sysops::IsNtFamily())
         return true;
+    if (!sysops::KeepsAccessLists(component.path.substr(0, 3)))
+        return false;
     for (std::size_t i = 0; i < component.folders.Depth(); ++i) {
-        const sysops::Adding adding = i == 0 ? sysops::Adding::Allowed : sysops::Adding::Refused;
-        if (!sysops::OnlyAdministratorsMayChange(component.folders.Handle(i), adding))
+        const sysops::ObjectKind kind = i == 0 ? sysops::ObjectKind::DriveRoot : sysops::ObjectKind::Folder;
+        if (!sysops::OnlyAdministratorsMayChange(component.folders.Handle(i), kind))
             return false;
     }
-    return sysops::OnlyAdministratorsMayChange(component.library.Get(), sysops::Adding::Refused);
+    return sysops::OnlyAdministratorsMayChange(component.library.Get(), sysops::ObjectKind::File);
 }
 
 // The call is made apart: a component that crashes or never returns ends

@@ -473,4 +473,43 @@ TEST(EndToEnd, RefusedShareIsNeverReached)
     EXPECT_TRUE(Exists(scratch / "cached.msi"));
 }
 
+// The record is written where the program may run as SYSTEM and anybody
+// may create files: a file prepared there is never written to, nothing
+// read from the machine can start a line of its own, and without a folder
+// for it there is no record at all, never one in the current directory.
+TEST(EndToEnd, NobodyElseCanSteerTheRecord)
+{
+    const ScopedRegKey key("Software\\TQM", kView32);
+    const ScratchDir scratch("record");
+    const std::string victim = scratch / "victim.ini";
+    const std::string record = scratch / "run.log";
+    ASSERT_TRUE(WriteText(victim, "[kept]\r\n"));
+    ASSERT_TRUE(CreateHardLinkA(record.c_str(), victim.c_str(), nullptr));
+    ASSERT_TRUE(PlantString(kInstallDirKey, "MorvDir", "C:\\Morvane\r\nexit         3010", kView32));
+
+    ProgramUnderTest program(ProgramPath(), "/s /log:" + record);
+    EXPECT_EQ(program.WaitForExit(kRunTimeOut), kRebootRequired);
+    EXPECT_EQ(ReadText(victim), "[kept]\r\n");
+    std::string beside;
+    for (const DirEntry& entry : ListDir(scratch.Path())) {
+        if (entry.name.rfind("run-", 0) == 0)
+            beside = scratch / entry.name;
+    }
+    const std::vector<std::string> lines = ReadLines(beside);
+    ASSERT_FALSE(lines.empty()) << "no record beside " << record;
+    EXPECT_EQ(lines.front(), "record       " + record + " was not written to (a file with more than one name): "
+                                 "this record is " + beside);
+    EXPECT_NE(LineStarting(lines, "location     install directory C:\\Morvane<0D><0A>exit         3010"), "");
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("exit", 0) == 0; }), 1);
+
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof current, current);
+    const std::string stray = std::string(current) + "\\MorvUninst.log";
+    DeleteForced(stray);
+    const std::string longTemp = "C:\\" + std::string(600, 't');
+    ProgramUnderTest noFolder(ProgramPath(), "/s /log", {"TEMP=" + longTemp, "TMP=" + longTemp});
+    EXPECT_EQ(noFolder.WaitForExit(kRunTimeOut), kRebootRequired);
+    EXPECT_FALSE(Exists(stray));
+}
+
 }  // namespace

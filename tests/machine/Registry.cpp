@@ -1,5 +1,7 @@
 #include "machine/Registry.h"
 
+#include <sddl.h>
+
 #include <cstring>
 #include <utility>
 
@@ -269,6 +271,31 @@ ScopedRegKey::ScopedRegKey(std::string key, REGSAM view, HKEY root) : key_(std::
 ScopedRegKey::~ScopedRegKey()
 {
     DeleteTree(key_, view_, root_);
+}
+
+namespace {
+
+bool ApplySecurity(HKEY key, const char* sddl)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const bool applied =
+        key != nullptr &&
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr) &&
+        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    return applied;
+}
+
+}  // namespace
+
+ScopedKeySecurity::ScopedKeySecurity(const std::string& key, REGSAM view, const char* sddl) : key_(key), view_(view)
+{
+    applied_ = ApplySecurity(OpenKey(key, READ_CONTROL | WRITE_DAC, view).Get(), sddl);
+}
+
+ScopedKeySecurity::~ScopedKeySecurity()
+{
+    ApplySecurity(OpenKey(key_, WRITE_DAC, view_).Get(), "D:(A;;KA;;;WD)");
 }
 
 }  // namespace machine

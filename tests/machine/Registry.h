@@ -79,4 +79,22 @@ private:
     HKEY root_;
 };
 
+// Gives a key the access list an SDDL string names ("D:(A;;KA;;;WD)"); on
+// destruction it lets everybody do everything again, so that the test's
+// cleanup can delete it.
+class ScopedKeySecurity {
+public:
+    ScopedKeySecurity(const std::string& key, REGSAM view, const char* sddl);
+    ~ScopedKeySecurity();
+    ScopedKeySecurity(const ScopedKeySecurity&) = delete;
+    ScopedKeySecurity& operator=(const ScopedKeySecurity&) = delete;
+
+    bool Applied() const { return applied_; }
+
+private:
+    std::string key_;
+    REGSAM view_;
+    bool applied_ = false;
+};
+
 }  // namespace machine

@@ -50,6 +50,18 @@ TEST(DeleteFileOrTree, RemovesWholeTreesWhateverTheirAttributesAndNames)
     EXPECT_FALSE(Exists(root));
     EXPECT_TRUE(Exists(scratch.Path()));
 
+    // Attributes belong to the file, not to one of its names: another name
+    // of a read-only file (a hard link) stays read-only when this one goes.
+    const std::string linked = scratch / "linked";
+    const std::string otherName = scratch / "other name.dll";
+    ASSERT_TRUE(PlantFile(linked + "\\shared.dll"));
+    ASSERT_TRUE(CreateHardLinkA(otherName.c_str(), (linked + "\\shared.dll").c_str(), nullptr));
+    ASSERT_TRUE(SetFileAttributesA(otherName.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_NE(DeleteFileOrTree(linked.c_str(), nullptr), 0);
+    EXPECT_FALSE(Exists(linked));
+    EXPECT_EQ(GetFileAttributesA(otherName.c_str()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    SetFileAttributesA(otherName.c_str(), FILE_ATTRIBUTE_NORMAL);
+
     // An empty directory still lists "." and "..", which must not count as contents.
     const std::string empty = scratch / "empty";
     ASSERT_TRUE(PlantDirs(empty));

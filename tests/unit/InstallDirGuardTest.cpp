@@ -124,6 +124,8 @@ TEST(InstallDirGuard, OnlyATreeOfItsOwnMayBeDeleted)
         {"C:\\Morvane\\..\\Windows", false},
         {"C:\\Morvane:stream", false},
         {"C:\\Morv*", false},
+        {"C:\\Morvane\r\nC:\\Windows", false},
+        {"C:\\Morvane|more", false},
         // Windows drops a trailing dot or space: these name the Windows directory.
         {"C:\\Windows.", false},
         {"C:\\Windows ", false},

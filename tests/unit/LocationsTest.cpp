@@ -214,6 +214,16 @@ TEST(Locations, UnusableRegistryValueFallsBackToTheCandidates)
     ASSERT_TRUE(tooLong.Go());
     EXPECT_EQ(tooLong.run.paths.installDir, programFiles / "TQV\\TQV Morvane");
 
+    // In a key others may write, the value could name anything.
+    ASSERT_TRUE(PlantString(mainKey, "MorvDir", "D:\\Apps\\Morvane", kView32));
+    {
+        const ScopedKeySecurity open(mainKey, kView32, "D:(A;;KA;;;BA)(A;;KA;;;BU)");
+        ASSERT_TRUE(open.Applied());
+        Discovery writable;
+        ASSERT_TRUE(writable.Go());
+        EXPECT_EQ(writable.run.paths.installDir, programFiles / "TQV\\TQV Morvane");
+    }
+
     if (IsWow64()) {
         DeleteTree("Software\\TQM", kView32);
         ASSERT_TRUE(PlantString(mainKey, "MorvDir", "D:\\Apps\\Morvane", kView64));

@@ -6,13 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sddl.h>
-
 #include <string>
 
 using namespace machine;
 using namespace testing_support;
-using sysops::DeleteFoundRegistryKey;
 using sysops::DeleteRegistryItem;
 using sysops::IsRegistryKeyEmpty;
 
@@ -140,37 +137,6 @@ TEST(IsRegistryKeyEmpty, OnlyAnExistingKeyWithoutValuesOrSubkeys)
     }
 }
 
-// Gives a key a security descriptor; the old one comes back on destruction
-// so that the test's cleanup can delete it.
-class ScopedKeySecurity {
-public:
-    ScopedKeySecurity(const std::string& key, REGSAM view, const char* sddl) : key_(key), view_(view)
-    {
-        applied_ = Apply(OpenKey(key, READ_CONTROL | WRITE_DAC, view).Get(), sddl);
-    }
-    ~ScopedKeySecurity() { Apply(OpenKey(key_, WRITE_DAC, view_).Get(), "D:(A;;KA;;;WD)"); }
-    ScopedKeySecurity(const ScopedKeySecurity&) = delete;
-    ScopedKeySecurity& operator=(const ScopedKeySecurity&) = delete;
-
-    bool Applied() const { return applied_; }
-
-private:
-    static bool Apply(HKEY key, const char* sddl)
-    {
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        const bool applied = key != nullptr &&
-                             ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
-                                                                                  nullptr) &&
-                             RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
-        LocalFree(descriptor);
-        return applied;
-    }
-
-    std::string key_;
-    REGSAM view_;
-    bool applied_ = false;
-};
-
 TEST(DeleteRegistryItem, DeepestFirstAndTheFirstFailingChildStopsEverything)
 {
     const std::string key = kTestRoot + "\\Order";
@@ -213,10 +179,10 @@ TEST(DeleteRegistryItem, KeyThatCannotBeOpenedForWritingStays)
         EXPECT_TRUE(KeyExists(key + path, OwnView())) << path;
 }
 
-// Child paths are composed in 512 bytes. One that does not fit stops the
-// deletion there with its own code; it is never cut to a shorter path, which
-// would name another key.
-TEST(DeleteRegistryItem, ChildPathTooLongForItsBufferStopsTheDeletion)
+// Each key is opened from its parent's handle: no path is composed, so a
+// child whose full path would not fit any buffer goes with the rest, and
+// nothing is ever cut to a shorter path that names another key.
+TEST(DeleteRegistryItem, ChildrenAreOpenedFromTheirParentsWhateverTheirPathsLength)
 {
     const std::string key = kTestRoot + "\\Long";
     const ScopedRegKey clean(key, OwnView());
@@ -230,11 +196,25 @@ TEST(DeleteRegistryItem, ChildPathTooLongForItsBufferStopsTheDeletion)
     ASSERT_TRUE(parentKey);
     ASSERT_TRUE(PlantKey(childName + "\\Leaf", 0, parentKey.Get()));
 
-    EXPECT_EQ(DeleteRegistryItem(parent.c_str(), nullptr, 0), ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_EQ(DeleteRegistryItem(parent.c_str(), nullptr, 0), ERROR_SUCCESS);
 
-    EXPECT_TRUE(KeyExists(childName + "\\Leaf", 0, parentKey.Get()));
-    EXPECT_EQ(StringValue(parent, "Keep", OwnView()), "kept");
+    EXPECT_FALSE(KeyExists(parent, OwnView()));
     EXPECT_EQ(StringValue(key + "\\Sibling", "Keep", OwnView()), "kept");
+}
+
+// A key that still has subkeys after the bound of them went (one that
+// gains them as fast as they go) is given up, and says so.
+TEST(DeleteRegistryItem, AKeyWithoutEndIsGivenUpAfterTheBound)
+{
+    const std::string key = kTestRoot + "\\Endless";
+    const ScopedRegKey clean(key, OwnView());
+    for (const char* path : {"\\A", "\\B", "\\C\\Deep"})
+        ASSERT_TRUE(PlantKey(key + path, OwnView()));
+
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0, 2), ERROR_NOT_ENOUGH_QUOTA);
+    EXPECT_TRUE(KeyExists(key + "\\C\\Deep", OwnView()));
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0, 3), ERROR_SUCCESS);
+    EXPECT_FALSE(KeyExists(key, OwnView()));
 }
 
 // A symbolic link at HKLM\key (in `view`) to HKLM\target, as a program
@@ -285,8 +265,9 @@ private:
 };
 
 // A link inside a tree that is deleted whole may lead into anybody's keys:
-// the link goes, what it points to stays. A key found by listing goes as
-// the link too when it is one.
+// the link goes, what it points to stays. A key named for deletion goes as
+// the link too when it is one, and a value named in it is not looked for
+// through it.
 TEST(DeleteRegistryItem, ALinkInsideTheTreeGoesAndItsTargetStays)
 {
     const std::string key = kTestRoot + "\\Linked";
@@ -297,14 +278,15 @@ TEST(DeleteRegistryItem, ALinkInsideTheTreeGoesAndItsTargetStays)
     ASSERT_TRUE(PlantString(target + "\\Deep", "Keep", "kept", OwnView()));
     ASSERT_TRUE(PlantString(key + "\\Own", "Value", "data", OwnView()));
     const ScopedRegLink inside(key + "\\Link", target, OwnView());
-    const ScopedRegLink found(kTestRoot + "\\FoundLink", target, OwnView());
-    ASSERT_TRUE(inside.Made() && found.Made());
+    const ScopedRegLink named(kTestRoot + "\\NamedLink", target, OwnView());
+    ASSERT_TRUE(inside.Made() && named.Made());
     ASSERT_EQ(StringValue(key + "\\Link\\Deep", "Keep", OwnView()), "kept") << "the link leads nowhere";
 
     EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_SUCCESS);
     EXPECT_FALSE(KeyExists(key, OwnView()));
-    EXPECT_EQ(DeleteFoundRegistryKey((kTestRoot + "\\FoundLink").c_str(), 0), ERROR_SUCCESS);
-    EXPECT_FALSE(KeyExists(kTestRoot + "\\FoundLink", OwnView()));
+    EXPECT_EQ(DeleteRegistryItem((kTestRoot + "\\NamedLink").c_str(), "Keep", 0), ERROR_SUCCESS);
+    EXPECT_EQ(DeleteRegistryItem((kTestRoot + "\\NamedLink").c_str(), nullptr, 0), ERROR_SUCCESS);
+    EXPECT_FALSE(KeyExists(kTestRoot + "\\NamedLink", OwnView()));
 
     EXPECT_EQ(StringValue(target, "Keep", OwnView()), "kept");
     EXPECT_EQ(StringValue(target + "\\Deep", "Keep", OwnView()), "kept");

@@ -25,6 +25,23 @@ std::vector<std::string> MultiString()
     return entries;
 }
 
+bool SetRaw(const std::string& data)
+{
+    const sysops::UniqueRegKey key = MakeKey(kKey, kView32);
+    return key && RegSetValueExA(key.Get(), "UpperFilters", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                                 static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+// The value's bytes exactly as stored.
+std::string RawValue()
+{
+    for (const Value& value : Values(kKey, kView32)) {
+        if (value.name == "UpperFilters")
+            return value.data;
+    }
+    return "<none>";
+}
+
 TEST(SharedValues, FilterListLosesOnlyTheProductsEntry)
 {
     const ScopedRegKey scratch(kKey, kView32);
@@ -43,6 +60,14 @@ TEST(SharedValues, FilterListLosesOnlyTheProductsEntry)
     ASSERT_TRUE(PlantStrings(kKey, "UpperFilters", {"OtherFilter", "TqScFilterPlus"}, kView32));
     sysops::RemoveListEntry(kKey, "UpperFilters", "TqScFilter", 0);
     EXPECT_EQ(MultiString(), (std::vector<std::string>{"OtherFilter", "TqScFilterPlus"}));
+
+    // Every other byte stays as it was: an empty entry, what follows it, and
+    // the terminators as the list had them.
+    const char before[] = "First\0TqScFilter\0\0After\0\0";
+    const char after[] = "First\0\0After\0\0";
+    ASSERT_TRUE(SetRaw(std::string(before, sizeof before - 1)));
+    sysops::RemoveListEntry(kKey, "UpperFilters", "TqScFilter", 0);
+    EXPECT_EQ(RawValue(), std::string(after, sizeof after - 1));
 
     // A single-string value naming only us goes; missing value or key: nothing happens.
     ASSERT_TRUE(PlantString(kKey, "UpperFilters", "TqScFilter", kView32));

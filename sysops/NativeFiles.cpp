@@ -1,0 +1,169 @@
+#include "sysops/NativeFiles.h"
+
+#include "sysops/PathText.h"
+#include "sysops/SystemCalls.h"
+
+#include <winternl.h>
+
+namespace sysops {
+namespace {
+
+// Status codes and options of the native calls that the SDK's headers for
+// Windows programs leave out.
+constexpr NTSTATUS kOplockBreakInProgress = 0x00000108;
+constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
+constexpr ULONG kOpenExisting = 1;  // FILE_OPEN
+constexpr ULONG kCreateNew = 2;     // FILE_CREATE
+constexpr ULONG kDirectoryFile = 0x00000001;
+constexpr ULONG kNonDirectoryFile = 0x00000040;
+constexpr ULONG kOpenForBackupIntent = 0x00004000;
+constexpr ULONG kDeleteOnClose = 0x00001000;
+constexpr ULONG kCaseInsensitive = 0x00000040;  // OBJ_CASE_INSENSITIVE
+
+// Per folder being listed; a walk lists one folder a level at a time.
+constexpr std::size_t kListingBytes = 16 * 1024;
+
+DWORD ErrorOf(NTSTATUS status)
+{
+    return NT_SUCCESS(status) ? ERROR_SUCCESS : Calls().rtlNtStatusToDosError(status);
+}
+
+ULONG KindOptions(NativeKind kind)
+{
+    switch (kind) {
+    case NativeKind::Folder: return kDirectoryFile;
+    case NativeKind::File: return kNonDirectoryFile;
+    case NativeKind::Either: break;
+    }
+    return 0;
+}
+
+DWORD Open(HANDLE parent, NativeName name, ULONG options, DWORD access, DWORD sharing, UniqueFile& file,
+           ULONG disposition = kOpenExisting)
+{
+    file.Reset();
+    if (!HasNativeFiles() || name.length * sizeof(wchar_t) > 0xFFFE)
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    UNICODE_STRING text;
+    text.Buffer = const_cast<wchar_t*>(name.text);
+    text.Length = static_cast<USHORT>(name.length * sizeof(wchar_t));
+    text.MaximumLength = text.Length;
+    OBJECT_ATTRIBUTES attributes = {};
+    attributes.Length = sizeof attributes;
+    attributes.RootDirectory = parent;
+    attributes.ObjectName = &text;
+    attributes.Attributes = kCaseInsensitive;
+    IO_STATUS_BLOCK status = {};
+    HANDLE opened = nullptr;
+    const NTSTATUS result = Calls().ntCreateFile(
+        &opened, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, sharing, disposition,
+        options | FILE_SYNCHRONOUS_IO_NONALERT | kOpenForBackupIntent | FILE_COMPLETE_IF_OPLOCKED, nullptr, 0);
+    if (!NT_SUCCESS(result))
+        return ErrorOf(result);
+    file.Reset(opened);
+    // Another program's lock would have to be given up first: rather than
+    // wait for it, the file counts as in use.
+    if (result == kOplockBreakInProgress) {
+        file.Reset();
+        return ERROR_SHARING_VIOLATION;
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool HasNativeFiles()
+{
+    return Calls().HasNativeFiles();
+}
+
+DWORD OpenNative(HANDLE parent, NativeName name, NativeKind kind, DWORD access, DWORD sharing, UniqueFile& file)
+{
+    return Open(parent, name, KindOptions(kind) | FILE_OPEN_REPARSE_POINT, access, sharing, file);
+}
+
+DWORD OpenNativeFileAt(NativeName path, bool create, DWORD access, DWORD sharing, UniqueFile& file)
+{
+    return Open(nullptr, path, kNonDirectoryFile | FILE_OPEN_REPARSE_POINT, access, sharing, file,
+                create ? kCreateNew : kOpenExisting);
+}
+
+DWORD OpenNativeToDelete(HANDLE parent, NativeName name, UniqueFile& file)
+{
+    return Open(parent, name, kNonDirectoryFile | FILE_OPEN_REPARSE_POINT | kDeleteOnClose, DELETE,
+                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, file);
+}
+
+DWORD OpenNativeFollowing(HANDLE parent, NativeName name, DWORD access, DWORD sharing, UniqueFile& file)
+{
+    return Open(parent, name, 0, access, sharing, file);
+}
+
+bool NativeText(const std::string& text, std::vector<wchar_t>& out)
+{
+    wchar_t buffer[kFilePathBufferSize];
+    const int length =
+        MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.c_str(), -1, buffer, kFilePathBufferSize);
+    if (length <= 1)
+        return false;
+    out.assign(buffer, buffer + length - 1);
+    return true;
+}
+
+bool NativePath(const std::string& path, std::vector<wchar_t>& out)
+{
+    if (!NativeText(path, out))
+        return false;
+    out.insert(out.begin(), {L'\\', L'?', L'?', L'\\'});
+    return true;
+}
+
+bool NativeListing::Fill()
+{
+    buffer_.assign(kListingBytes / sizeof(ULONGLONG), 0);
+    IO_STATUS_BLOCK status = {};
+    const NTSTATUS result = Calls().ntQueryDirectoryFile(folder_, nullptr, nullptr, nullptr, &status, buffer_.data(),
+                                                         kListingBytes, FileDirectoryInformation, FALSE, nullptr,
+                                                         restart_ ? TRUE : FALSE);
+    restart_ = false;
+    offset_ = 0;
+    filled_ = NT_SUCCESS(result) && status.Information != 0;
+    error_ = result == kNoMoreFiles || (NT_SUCCESS(result) && status.Information == 0) ? ERROR_NO_MORE_FILES
+                                                                                      : ErrorOf(result);
+    return filled_;
+}
+
+bool NativeListing::Next(NativeEntry& entry)
+{
+    if (!filled_ && !Fill())
+        return false;
+    const auto* bytes = reinterpret_cast<const BYTE*>(buffer_.data());
+    const auto* record = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(bytes + offset_);
+    entry.name = NativeName{record->FileName, record->FileNameLength / sizeof(wchar_t)};
+    entry.attributes = record->FileAttributes;
+    if (record->NextEntryOffset == 0)
+        filled_ = false;
+    else
+        offset_ += record->NextEntryOffset;
+    return true;
+}
+
+DWORD MarkForDeletion(HANDLE file)
+{
+    FILE_DISPOSITION_INFORMATION disposition = {};
+    disposition.DoDeleteFile = TRUE;
+    IO_STATUS_BLOCK status = {};
+    return ErrorOf(
+        Calls().ntSetInformationFile(file, &status, &disposition, sizeof disposition, FileDispositionInformation));
+}
+
+DWORD SetNativeAttributes(HANDLE file, DWORD attributes)
+{
+    FILE_BASIC_INFORMATION basic = {};
+    // Zero would mean "leave them as they are".
+    basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    IO_STATUS_BLOCK status = {};
+    return ErrorOf(Calls().ntSetInformationFile(file, &status, &basic, sizeof basic, FileBasicInformation));
+}
+
+}  // namespace sysops
