@@ -319,6 +319,11 @@ InstallTreeVerdict JudgeInstallTree(const std::string& installDir, const RunPath
         return Refusal(kNotPlain);
     if (!IsFixedDrive(installDir))
         return Refusal(kNotFixed);
+    // Held first, links refused: asking the file system for the long names
+    // below a link could lead anywhere, a server included.
+    sysops::FolderChain chain;
+    if (chain.Hold(installDir) == sysops::ChainState::Refused)
+        return Refusal(kLinked);
     std::string canonical;
     if (!sysops::CanonicalPath(installDir, canonical))
         return Refusal(kNoName);
@@ -328,9 +333,6 @@ InstallTreeVerdict JudgeInstallTree(const std::string& installDir, const RunPath
     const ProtectedFolders folders = FoldersOfThisMachine(paths, is64BitWindows);
     if (IsDriveFolder(tree) || ClashesByName(tree, folders))
         return Refusal(kProtected);
-    sysops::FolderChain chain;
-    if (chain.Hold(canonical) == sysops::ChainState::Refused)
-        return Refusal(kLinked);
     if (sysops::IsNtFamily()) {
         // Paths as they are named: "system32" is the native one, not SysWOW64.
         const sysops::ScopedFsRedirectionOff redirection(is64BitWindows);

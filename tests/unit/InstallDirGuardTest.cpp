@@ -1,7 +1,9 @@
 #include "uninstall/InstallDirGuard.h"
 
 #include "machine/Environment.h"
+#include "machine/Files.h"
 #include "machine/Registry.h"
+#include "machine/Unix.h"
 #include "machine/Views.h"
 #include "support/Planting.h"
 
@@ -177,6 +179,15 @@ TEST(InstallDirGuard, OnlyATreeOfItsOwnMayBeDeleted)
     uninstall::RunPaths localised = paths;
     localised.programFilesDir = "C:\\Programas e Aplica\xE7\xF5" "es";
     EXPECT_FALSE(Accepted("C:\\PROGRAMAS E APLICA\xC7\xD5" "ES", localised));
+
+    // A link on the way leads wherever its maker chose: it is not passed.
+    const machine::ScratchDir scratch("guard");
+    ASSERT_TRUE(machine::MakeDirs(scratch / "elsewhere\\Morvane"));
+    ASSERT_TRUE(machine::MakeUnixLink(scratch.Path(), "linked", "elsewhere"));
+    EXPECT_TRUE(Accepted(scratch / "elsewhere\\Morvane", paths));
+    EXPECT_FALSE(Accepted(scratch / "linked\\Morvane", paths));
+    EXPECT_FALSE(Accepted(scratch / "linked", paths));
+    machine::RemoveUnixLink(scratch.Path(), "linked");
     EXPECT_TRUE(Accepted("C:\\Programas e Aplica\xE7\xF5" "es\\TQM\\Morvane", localised));
 }
 
