@@ -1,17 +1,16 @@
 #include "app/CommandLine.h"
 
 #include "sysops/ExportCall.h"
+#include "sysops/PathText.h"
 
 #include <cstring>
-#include <string.h>
 
 namespace app {
 namespace {
 
-// Compares like the runtime's _stricmp for the ASCII switches.
 bool IsSwitch(const char* argument, const char* name)
 {
-    return _stricmp(argument, name) == 0;
+    return sysops::SameText(argument, name);
 }
 
 constexpr char kLogToFile[] = "/log:";
@@ -19,7 +18,7 @@ constexpr char kLogToFile[] = "/log:";
 // "/log:FILE": the switch's name, then the file.
 bool IsLogToFile(const char* argument)
 {
-    return _strnicmp(argument, kLogToFile, sizeof kLogToFile - 1) == 0;
+    return sysops::StartsWithText(argument, kLogToFile);
 }
 
 void Read(const char* argument, Switches& switches)

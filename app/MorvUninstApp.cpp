@@ -8,6 +8,7 @@
 #include "sysops/ExportCall.h"
 #include "sysops/Probes.h"
 #include "sysops/SystemLibrary.h"
+#include "uninstall/Texts.h"
 
 CMorvUninstApp theApp;
 
@@ -36,7 +37,7 @@ BOOL CMorvUninstApp::InitInstance()
     }
     const int osClass = sysops::GetOsClass();
     if (osClass == sysops::OSCLASS_WIN95 || osClass == sysops::OSCLASS_UNKNOWN) {
-        ::MessageBoxA(nullptr, "Unsupported Operating System !", "Error", MB_ICONERROR);
+        ::MessageBoxA(nullptr, texts::kUnsupportedWindows, texts::kErrorCaption, MB_ICONERROR);
         m_nExitCode = app::kExitRefused;
         return FALSE;
     }
@@ -46,7 +47,7 @@ BOOL CMorvUninstApp::InitInstance()
     dlg.m_bDebug = 0;
     dlg.m_bSilent = 0;
     const app::Switches switches = app::ReadSwitches(commandLine, [](const char* argument) {
-        ::MessageBoxA(nullptr, argument, "Command Line Argument", MB_OK);
+        ::MessageBoxA(nullptr, argument, texts::kArgumentCaption, MB_OK);
     });
     dlg.m_bSilent = switches.silent;
     dlg.m_bDebug = switches.debug;
@@ -57,9 +58,9 @@ BOOL CMorvUninstApp::InitInstance()
     app::RecordFile file(switches);
     uninstall::RunRecord record(writesRecord && file.Open() ? &file : nullptr);
     if (writesRecord && !file.IsOpen() && switches.debug == 1) {
-        const std::string why = file.Path().empty() ? std::string("The record cannot be written: no folder for it is known.")
-                                                    : "The record cannot be written to " + file.Path() + ".";
-        ::MessageBoxA(nullptr, why.c_str(), "Record", MB_OK);
+        const std::string why = file.Path().empty() ? std::string(texts::kRecordNoFolder)
+                                                    : texts::kRecordCannotWrite + file.Path() + ".";
+        ::MessageBoxA(nullptr, why.c_str(), texts::kRecordCaption, MB_OK);
     }
     app::WriteHeader(record, switches);
 

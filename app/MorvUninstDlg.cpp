@@ -3,12 +3,13 @@
 #include "app/DialogRunHost.h"
 #include "framework/CWinApp.h"
 #include "uninstall/Sequence.h"
+#include "uninstall/Texts.h"
 
 #include <commctrl.h>
 
 CMorvUninstDlg::CMorvUninstDlg(CWnd* parentWnd) : CDialog(IDD, parentWnd)
 {
-    m_strStatus = "Click OK to uninstall.";
+    m_strStatus = texts::kPrompt;
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
     m_bDebug = 0;
     // m_bSilent is set by whoever creates the dialog, before it runs.

@@ -2,13 +2,12 @@
 
 #include "app/ExitStatus.h"
 #include "uninstall/Sequence.h"
+#include "uninstall/Texts.h"
 
 #include <windows.h>
 
 namespace app {
 namespace {
-
-constexpr char kCaption[] = "Morvane Uninstallation (Ver 4.8)";
 
 // A run host without a window: a preview shows no dialog and no progress;
 // its boxes (debug, location errors) have no owner.
@@ -35,15 +34,14 @@ private:
 
 std::string Findings(std::size_t found, const RecordFile& file)
 {
-    std::string text = found == 0 ? std::string("Nothing of Morvane was found on this computer.")
-                                  : std::to_string(found) + " items of Morvane were found on this computer.";
-    text += "\n\nNothing was changed.";
+    std::string text = found == 0 ? std::string(texts::kNothingFound) : std::to_string(found) + texts::kItemsFound;
+    text += texts::kNothingChanged;
     if (file.IsOpen())
-        text += " The record is in " + file.Path() + ".";
+        text += texts::kRecordIsIn + file.Path() + ".";
     else if (file.Path().empty())
-        text += " The record could not be written: no folder for it is known.";
+        text += texts::kRecordHasNoFolder;
     else
-        text += " The record could not be written to " + file.Path() + ".";
+        text += texts::kRecordCouldNotBeWritten + file.Path() + ".";
     return text;
 }
 
@@ -54,9 +52,10 @@ int RunPreview(uninstall::RunRecord& record, const Switches& switches, const Rec
     PreviewHost host(switches);
     if (uninstall::RunUninstall(host, record, uninstall::Mode::Preview) != uninstall::RunOutcome::Completed)
         return kExitFailed;
-    const std::size_t found = record.Count(uninstall::Outcome::WouldRemove);
+    const std::size_t found =
+        record.Count(uninstall::Outcome::WouldRemove) + record.Count(uninstall::Outcome::WouldSchedule);
     if (switches.silent == 0)
-        ::MessageBoxA(nullptr, Findings(found, file).c_str(), kCaption, MB_ICONINFORMATION);
+        ::MessageBoxA(nullptr, Findings(found, file).c_str(), texts::kCaption, MB_ICONINFORMATION);
     return found == 0 ? kExitNothingFound : kExitFound;
 }
 

@@ -5,11 +5,10 @@
 #include "sysops/Probes.h"
 #include "sysops/SystemFolders.h"
 #include "sysops/SystemInfo.h"
+#include "res/Version.h"
 
 namespace app {
 namespace {
-
-constexpr char kProgramVersion[] = "4.8";
 
 // SYSTEM's temporary folder is one every user may create files in;
 // "<Windows>\Logs" (Vista and later) lets only administrators do so.
@@ -117,9 +116,9 @@ void WriteHeader(uninstall::RunRecord& record, const Switches& switches)
     for (const std::string& argument : switches.arguments)
         arguments += (arguments.empty() ? "" : " ") + argument;
     record.Note("run", sysops::LocalTimestamp() + " on " + sysops::ComputerName());
-    record.Note("program", std::string("MorvUninst ") + kProgramVersion + ", " + sysops::ProgramPath());
+    record.Note("program", std::string(MORV_PROGRAM_NAME " " MORV_VERSION_TEXT ", ") + sysops::ProgramPath());
     record.Note("windows", "class " + std::to_string(osClass) + " (" + WindowsName(osClass) + "), " +
-                               (sysops::Is64BitWindows() == 1 ? "64-bit" : "32-bit"));
+                               (sysops::Is64BitWindows() ? "64-bit" : "32-bit"));
     record.Note("switches", arguments.empty() ? std::string("(none)") : arguments);
     record.Note("mode", switches.preview ? "preview: nothing is changed" : "removal");
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "res/Version.h"
 #include "sysops/LogFile.h"
 #include "uninstall/Record.h"
 
@@ -15,7 +16,7 @@ namespace app {
 // Where /log writes without a file named: MorvUninst.log in the user's
 // temporary folder; for SYSTEM in "<Windows>\Logs" where it exists, else in
 // "<Windows>\Temp".
-constexpr char kDefaultRecordName[] = "MorvUninst.log";
+constexpr char kDefaultRecordName[] = MORV_PROGRAM_NAME ".log";
 
 class RecordFile : public uninstall::RecordSink {
 public:

@@ -1,5 +1,6 @@
 #include "bench/Bench.h"
 
+#include "machine/Msiexec.h"
 #include "machine/Registry.h"
 #include "machine/Views.h"
 #include "sysops/Handles.h"
@@ -15,17 +16,15 @@
 namespace bench {
 namespace {
 
-constexpr char kUserData[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData";
 // A user of the benchmark's own, so that its load is told apart from real records.
 constexpr char kBenchUser[] = "S-1-5-21-1000000001-2000000002-300000003-4242";
-constexpr char kPackageA[] = "72A3F1B659C4D0E4A9263D8E07C5B149";
-constexpr char kOtherProduct[] = "0F1E2D3C4B5A69788796A5B4C3D2E1F0";
+using machine::kOtherProductPacked;
+using machine::kPackageAPacked;
 
 constexpr unsigned kComponents = 30000;
 constexpr unsigned kWithProduct = 50;
-constexpr int kRounds = 3;
 
-std::string UserKey() { return std::string(kUserData) + "\\" + kBenchUser; }
+std::string UserKey() { return machine::InstallerUserKey(kBenchUser); }
 std::string ComponentsKey() { return UserKey() + "\\Components"; }
 
 std::string ComponentName(unsigned number)
@@ -46,22 +45,25 @@ bool BuildComponents(REGSAM view)
     const sysops::UniqueRegKey components = machine::MakeKey(ComponentsKey(), view);
     for (unsigned n = 0; components && n < kComponents; ++n) {
         const sysops::UniqueRegKey component = machine::MakeKey(ComponentName(n), view, components.Get());
-        if (!component || !machine::SetString(component.Get(), kOtherProduct, "C:\\Program Files\\Other\\lib.dll"))
+        if (!component || !machine::SetString(component.Get(), kOtherProductPacked, "C:\\Program Files\\Other\\lib.dll"))
             return false;
     }
     return components.IsValid();
 }
 
-void PlantProductValues(REGSAM view)
+bool PlantProductValues(REGSAM view)
 {
+    bool planted = true;
     for (unsigned n = 0; n < kComponents; ++n) {
         if (HoldsProduct(n))
-            machine::SetString(ComponentsKey() + "\\" + ComponentName(n), kPackageA,
-                               "C:\\Program Files\\TQM\\Morvane\\lib.dll", view);
+            planted = machine::SetString(ComponentsKey() + "\\" + ComponentName(n), kPackageAPacked,
+                                         "C:\\Program Files\\TQM\\Morvane\\lib.dll", view) &&
+                      planted;
     }
+    return planted;
 }
 
-void RemoveLoad() { sysops::DeleteRegistryItem(UserKey().c_str(), nullptr, 1); }
+void RemoveLoad() { sysops::DeleteRegistryItem(UserKey().c_str(), nullptr, machine::RunView(1)); }
 
 // The floor: what any scan of these records must do at least. Returns the
 // number of values seen.
@@ -94,7 +96,7 @@ unsigned CountProductValues(REGSAM view)
 {
     unsigned found = 0;
     for (unsigned n = 0; n < kComponents; ++n)
-        found += machine::ValueExists(ComponentsKey() + "\\" + ComponentName(n), kPackageA, view);
+        found += machine::ValueExists(ComponentsKey() + "\\" + ComponentName(n), kPackageAPacked, view);
     return found;
 }
 
@@ -114,25 +116,23 @@ void RunInstallerBenchmark()
     std::printf("installer: %u component keys built in %.1f s (%s view)\n", kComponents, Now() - buildStart,
                 view == KEY_WOW64_64KEY ? "64-bit" : "the only");
 
-    // Best of a few rounds each, taken alternately so that both see the
-    // same state of the machine.
-    double ours = 1e9;
-    double floor = 1e9;
     unsigned left = 0;
     unsigned seen = 0;
-    for (int round = 0; round < kRounds; ++round) {
-        PlantProductValues(view);
-        double start = Now();
-        seen = EnumerateComponents(view);
-        floor = std::min(floor, Now() - start);
-        start = Now();
-        sysops::CleanInstallerUserData(kPackageA);
-        ours = std::min(ours, Now() - start);
-        left = CountProductValues(view);
-    }
+    const Contest contest = RunRounds(
+        kMinRounds, [&] { return PlantProductValues(view); },
+        {[&] {
+             sysops::CleanInstallerUserData(kPackageAPacked, machine::RunViews());
+             left = CountProductValues(view);
+             return left == 0;
+         },
+         [&] { return (seen = EnumerateComponents(view)) != 0; }});
     std::printf("installer: %u values enumerated; package A's value left in %u of %u components\n", seen, left,
                 kWithProduct);
-    Report("CleanInstallerUserData, 30,000 components", ours, Baseline{"bare enumeration", floor, 1.2});
+    if (contest.complete)
+        Report("CleanInstallerUserData, 30,000 components", contest.sides[0],
+               Baseline{"bare enumeration", contest.sides[1], 1.2});
+    else
+        std::puts("installer: the product's values were not all removed");
     RemoveLoad();
 }
 

@@ -30,7 +30,7 @@ const char kFileRoot[] = "C:\\morvbench";
 // each, every key with one value, as installers leave them.
 constexpr int kTopKeys = 200;
 constexpr int kSubkeys = 99;
-const char kRegistryRoot[] = "Software\\TQM\\Bench";
+const char kRegistryRoot[] = "Software\\MorvUninstTest\\Bench";
 
 using machine::Exists;
 using machine::IsWow64;
@@ -104,7 +104,7 @@ bool KeyExists(const std::string& key)
 bool DeleteAsTheRunDoes(const std::string& dir)
 {
     sysops::FolderChain chain;
-    return chain.Hold(dir) == sysops::ChainState::Held && sysops::DeleteHeldTree(chain) != 0;
+    return chain.Hold(dir) == sysops::ChainState::Held && sysops::DeleteHeldTree(chain).Done();
 }
 
 // The plainest in-process removal of a file tree, the floor any removal
@@ -147,33 +147,6 @@ bool PlainDeleteKey(HKEY parent, const std::string& name)
     return RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS;
 }
 
-// Each side's best of a few rounds, the sides taking turns to go first:
-// other work on the machine only ever adds to a time. `build` makes every
-// side's load; each side says whether its load is gone.
-struct Contest {
-    std::vector<double> best;  // per side, in seconds
-    bool complete = true;
-};
-
-Contest BestOf(int rounds, const std::function<bool()>& build, const std::vector<std::function<bool()>>& sides)
-{
-    Contest contest;
-    contest.best.assign(sides.size(), 0);
-    for (int round = 0; round < rounds && contest.complete; ++round) {
-        if (!build())
-            return Contest{{}, false};
-        for (std::size_t turn = 0; turn < sides.size(); ++turn) {
-            const std::size_t side = (turn + static_cast<std::size_t>(round)) % sides.size();
-            const double start = Now();
-            const bool gone = sides[side]();
-            const double took = Now() - start;
-            contest.complete = contest.complete && gone;
-            contest.best[side] = round == 0 || took < contest.best[side] ? took : contest.best[side];
-        }
-    }
-    return contest;
-}
-
 }  // namespace
 
 void RunFileTreeBenchmark()
@@ -184,17 +157,17 @@ void RunFileTreeBenchmark()
     const std::string rd = "cmd.exe /c rd /s /q \"" + theirs + "\"";
     sysops::DeleteFileOrTree(kFileRoot, nullptr);  // what an interrupted run left
     CreateDirectoryA(kFileRoot, nullptr);
-    const Contest contest = BestOf(
-        2, [&] { return BuildInstallTree(ours) && BuildInstallTree(plain) && BuildInstallTree(theirs); },
+    const Contest contest = RunRounds(
+        kMinRounds, [&] { return BuildInstallTree(ours) && BuildInstallTree(plain) && BuildInstallTree(theirs); },
         {[&] { return DeleteAsTheRunDoes(ours) && !Exists(ours); },
          [&] { return PlainDeleteTree(plain) && !Exists(plain); },
          [&] { return RunTool(rd) == 0 && !Exists(theirs); }});
     if (!contest.complete) {
         std::printf("files: a tree could not be built, or was not deleted whole\n");
     } else {
-        const Baseline tool{"cmd /c rd /s /q", contest.best[2], 1.2};
-        Report("delete 20,000 files in 2,000 folders", contest.best[0],
-               Baseline{"a plain search-and-delete loop", contest.best[1], 1.1}, &tool);
+        const Baseline tool{"cmd /c rd /s /q", contest.sides[2], 1.2};
+        Report("delete 20,000 files in 2,000 folders", contest.sides[0],
+               Baseline{"a plain search-and-delete loop", contest.sides[1], 1.1}, &tool);
     }
     sysops::DeleteFileOrTree(kFileRoot, nullptr);
 }
@@ -210,22 +183,22 @@ void RunRegistryTreeBenchmark()
     GetSystemDirectoryA(systemDir, sizeof systemDir);
     const std::string regDelete = std::string("\"") + systemDir + "\\reg.exe\" delete \"HKLM\\" + theirs + "\" /f" +
                                   (IsWow64() ? " /reg:32" : "");
-    sysops::DeleteRegistryItem(kRegistryRoot, nullptr, 0);
-    const Contest contest = BestOf(
+    sysops::DeleteRegistryItem(kRegistryRoot, nullptr, machine::RunView(0));
+    const Contest contest = RunRounds(
         5, [&] { return BuildRegistryTree(ours) && BuildRegistryTree(plain) && BuildRegistryTree(theirs); },
-        {[&] { return sysops::DeleteRegistryItem(ours.c_str(), nullptr, 0) == ERROR_SUCCESS && !KeyExists(ours); },
+        {[&] { return sysops::DeleteRegistryItem(ours.c_str(), nullptr, machine::RunView(0)).Done() && !KeyExists(ours); },
          [&] { return PlainDeleteKey(HKEY_LOCAL_MACHINE, plain) && !KeyExists(plain); },
          [&] { return RunTool(regDelete) == 0 && !KeyExists(theirs); }});
     if (!contest.complete) {
         std::printf("registry: a tree could not be built, or was not deleted whole\n");
     } else {
-        const Baseline tool{IsWow64() ? "reg delete /f /reg:32" : "reg delete /f", contest.best[2], 2.0};
-        Report("delete 20,000 registry keys (32-bit view)", contest.best[0],
-               Baseline{"a plain depth-first RegDeleteKey", contest.best[1], 1.2}, &tool);
+        const Baseline tool{IsWow64() ? "reg delete /f /reg:32" : "reg delete /f", contest.sides[2], 2.0};
+        Report("delete 20,000 registry keys (32-bit view)", contest.sides[0],
+               Baseline{"a plain depth-first RegDeleteKey", contest.sides[1], 1.2}, &tool);
     }
-    sysops::DeleteRegistryItem(kRegistryRoot, nullptr, 0);
-    if (sysops::IsRegistryKeyEmpty("Software\\TQM", 0) == 1)
-        sysops::DeleteRegistryItem("Software\\TQM", nullptr, 0);
+    sysops::DeleteRegistryItem(kRegistryRoot, nullptr, machine::RunView(0));
+    if (sysops::IsRegistryKeyEmpty("Software\\MorvUninstTest", machine::RunView(0)))
+        sysops::DeleteRegistryItem("Software\\MorvUninstTest", nullptr, machine::RunView(0));
 }
 
 }  // namespace bench

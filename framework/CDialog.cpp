@@ -1,7 +1,7 @@
 #include "framework/CDialog.h"
 
 #include "framework/CWinApp.h"
-#include "sysops/SystemLibrary.h"
+#include "sysops/SystemCalls.h"
 
 #include <commctrl.h>
 
@@ -10,22 +10,19 @@
 namespace {
 
 // The common controls' window classes (the progress bar among them) are
-// registered by comctl32, loaded from the system directory. Windows 95 and
-// NT 4 without a newer comctl32 lack InitCommonControlsEx; their
-// InitCommonControls registers every class. The library stays loaded for
-// the life of the process: the classes live in it.
+// registered by comctl32, loaded from the system directory and kept: the
+// classes live in it. Windows 95 and NT 4 without a newer comctl32 lack
+// InitCommonControlsEx; their InitCommonControls registers every class.
 void RegisterCommonControls()
 {
-    static const HMODULE comctl32 = sysops::LoadSystemLibrary("comctl32.dll");
-    using InitExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    using InitFn = void(WINAPI*)();
-    if (const auto initEx = sysops::LookUp<InitExFn>(comctl32, "InitCommonControlsEx")) {
+    const sysops::SystemCalls& calls = sysops::Calls();
+    if (calls.initCommonControlsEx != nullptr) {
         const INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-        if (initEx(&controls))
+        if (calls.initCommonControlsEx(&controls))
             return;
     }
-    if (const auto init = sysops::LookUp<InitFn>(comctl32, "InitCommonControls"))
-        init();
+    if (calls.initCommonControls != nullptr)
+        calls.initCommonControls();
 }
 
 }  // namespace

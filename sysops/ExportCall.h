@@ -4,6 +4,8 @@
 // or stops only that process, and the run goes on.
 #pragma once
 
+#include "sysops/Result.h"
+
 #include <string>
 
 namespace sysops {
@@ -12,20 +14,6 @@ namespace sysops {
 // "/callexport:NAME PATH", the library's full path to the end of the line.
 constexpr char kCallExportSwitch[] = "/callexport:";
 
-// What a call made apart came to.
-enum class CallOutcome {
-    Called,       // the export was called and returned
-    NotCalled,    // the library did not load or lacks the export; `error` says why
-    Crashed,      // the call raised an exception: `error` is its code
-    TimedOut,     // it was still running at the end of the bound and was ended
-    NotStarted,   // this program could not be started again; `error` says why
-};
-
-struct CallResult {
-    CallOutcome outcome;
-    unsigned long error;
-};
-
 // In the process started for it: loads `library` by its full path (its own
 // dependencies from its folder) and calls `exportName`, which takes no
 // arguments. The exit status: 0 when called, else the Win32 code of the
@@ -33,7 +21,10 @@ struct CallResult {
 unsigned long CallExportHere(const std::string& library, const std::string& exportName);
 
 // Starts this program with kCallExportSwitch and waits for it, taking the
-// calling thread's messages, at most `boundMs`; ends it after that.
-CallResult CallExportApart(const std::string& library, const char* exportName, unsigned long boundMs);
+// calling thread's messages, at most `boundMs`; ends it after that
+// (ERROR_TIMEOUT). Done when the export was called and returned; the load's
+// or look-up's error when it was not; "the component crashed" with the
+// exception's code when the call raised one.
+Result CallExportApart(const std::string& library, const char* exportName, unsigned long boundMs);
 
 }  // namespace sysops

@@ -3,10 +3,13 @@
 #include "sysops/FolderChain.h"
 #include "sysops/Handles.h"
 #include "sysops/NativeFiles.h"
+#include "sysops/Ownership.h"
 #include "sysops/PathText.h"
+#include "sysops/Restart.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -19,69 +22,88 @@ namespace {
 //
 // Each folder is opened from its parent's handle, as itself, and worked on
 // through its own handle: a name renamed, or a folder made a link, after it
-// was looked at leads nowhere else.
+// was looked at leads nowhere else. What is deleted is opened alone, so
+// that no lock another program holds on it can make the deletion wait.
 
-constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | DELETE;
-// Nobody may rename or delete a folder being emptied.
+// A folder being emptied is held: nobody may rename or delete it meanwhile.
+// Who may change it is read through the same handle.
+constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL;
 constexpr DWORD kFolderSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
-
-DWORD AttributesOf(HANDLE handle, DWORD& links)
-{
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle, &info))
-        return INVALID_FILE_ATTRIBUTES;
-    links = info.nNumberOfLinks;
-    return info.dwFileAttributes;
-}
-
-bool Failed(DWORD error)
-{
-    SetLastError(error);
-    return false;
-}
 
 // Deletes the file `name` below `parent` (or the whole path, with no
 // parent). Deleting refuses a read-only file, so its read-only attribute
 // goes first, through the handle, and only then. Attributes belong to the
 // file, not to one of its names: when it has other names (hard links),
-// they keep what it had.
-bool DeleteFileThrough(HANDLE parent, NativeName name)
+// they keep what it had. A file this program may delete and that is not
+// read-only, yet cannot be deleted, is mapped or running.
+Result DeleteFileThrough(HANDLE parent, NativeName name)
 {
     UniqueFile file;
-    DWORD error = OpenNativeToDelete(parent, name, file);
-    if (error == ERROR_SUCCESS)
-        return file.Reset() != FALSE || Failed(GetLastError());
-    if (error != ERROR_ACCESS_DENIED)
-        return Failed(error);
-    error = OpenNative(parent, name, NativeKind::File, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, file);
-    DWORD links = 1;
-    const DWORD before = error == ERROR_SUCCESS ? AttributesOf(file.Get(), links) : INVALID_FILE_ATTRIBUTES;
-    if (error != ERROR_SUCCESS || before == INVALID_FILE_ATTRIBUTES || (before & FILE_ATTRIBUTE_READONLY) == 0)
-        return Failed(error != ERROR_SUCCESS ? error : ERROR_ACCESS_DENIED);
-    error = SetNativeAttributes(file.Get(), before & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-    if (error == ERROR_SUCCESS)
-        error = MarkForDeletion(file.Get());
-    if (error != ERROR_SUCCESS || links > 1)
-        SetNativeAttributes(file.Get(), before);
-    return error == ERROR_SUCCESS || Failed(error);
+    Result result = OpenNativeToDelete(parent, name, file);
+    if (result.Done())
+        return Result::Of(file.Reset() != FALSE);
+    if (result.error != ERROR_ACCESS_DENIED)
+        return result;
+    result = OpenNativeAlone(parent, name, NativeKind::File, file);
+    if (!result.Done())
+        return result;
+    OpenedFile before;
+    if (!ReadOpened(file.Get(), before))
+        return Result::LastError();
+    if ((before.attributes & FILE_ATTRIBUTE_READONLY) == 0)
+        return Result::Error(ERROR_USER_MAPPED_FILE);
+    result = SetNativeAttributes(file.Get(), before.attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    if (result.Done())
+        result = MarkForDeletion(file.Get());
+    if (result.error == ERROR_ACCESS_DENIED)
+        result = Result::Error(ERROR_USER_MAPPED_FILE);
+    if (!result.Done() || before.links > 1)
+        SetNativeAttributes(file.Get(), before.attributes);
+    return result;
 }
 
-// A folder to be emptied and removed; one that may not be removed is
-// still emptied, and then stays.
-DWORD OpenToEmpty(HANDLE parent, NativeName name, NativeKind kind, UniqueFile& folder)
+// A link goes as the link: opened as itself, alone, it is what is deleted.
+Result RemoveLinkThrough(HANDLE parent, NativeName name)
 {
-    const DWORD error = OpenNative(parent, name, kind, kFolderAccess, kFolderSharing, folder);
-    if (error != ERROR_ACCESS_DENIED)
-        return error;
-    return OpenNative(parent, name, kind, kFolderAccess & ~static_cast<DWORD>(DELETE), kFolderSharing, folder);
+    UniqueFile link;
+    Result result = OpenNativeAlone(parent, name, NativeKind::Either, link);
+    OpenedFile opened;
+    if (result.Done() && (!ReadOpened(link.Get(), opened) || (opened.attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0))
+        result = Result::Error(ERROR_FILE_INVALID);  // no longer a link
+    return result.Done() ? MarkForDeletion(link.Get()) : result;
+}
+
+// The ANSI spelling of a name from a listing, when it spells exactly that
+// name; empty otherwise.
+std::string AnsiName(NativeName name)
+{
+    char buffer[kFilePathBufferSize];
+    const int length = WideCharToMultiByte(CP_ACP, 0, name.text, static_cast<int>(name.length), buffer,
+                                           sizeof buffer - 1, nullptr, nullptr);
+    if (length <= 0)
+        return std::string();
+    const std::string text(buffer, static_cast<std::size_t>(length));
+    std::vector<wchar_t> back;
+    if (!NativeText(text, back) || back.size() != name.length ||
+        !std::equal(back.begin(), back.end(), name.text))
+        return std::string();
+    return text;
 }
 
 struct NativeFs {
     using Entry = NativeEntry;
 
+    // A folder of the tree: its handle while it is emptied, what it is
+    // reopened by, alone, to be removed, and its path, by which anything in
+    // it is left to the restart.
     struct Folder {
         UniqueFile handle;
+        HANDLE parent = nullptr;
+        std::vector<wchar_t> name;
+        FileIdentity identity = {};
+        std::string path;  // empty when the code page cannot spell it
+        Folder* up = nullptr;
+        int onlyAdministrators = -1;  // not yet asked
     };
 
     class Listing {
@@ -106,47 +128,76 @@ struct NativeFs {
 
     // Opens a folder found in `parent` as itself. `isLink`: what stands
     // there now is a link (swapped in since the listing), to go as the link.
-    static bool OpenFolder(const Folder& parent, const Entry& entry, Folder& child, bool& isLink)
+    static Result OpenFolder(Folder& parent, const Entry& entry, Folder& child, bool& isLink)
     {
-        const DWORD error = OpenToEmpty(parent.handle.Get(), entry.name, NativeKind::Folder, child.handle);
-        DWORD links = 1;
-        const DWORD attributes = error == ERROR_SUCCESS ? AttributesOf(child.handle.Get(), links) : 0;
-        isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        return (error == ERROR_SUCCESS && attributes != INVALID_FILE_ATTRIBUTES) || Failed(error);
+        child.parent = parent.handle.Get();
+        child.up = &parent;
+        child.name.assign(entry.name.text, entry.name.text + entry.name.length);
+        const std::string name = parent.path.empty() ? std::string() : AnsiName(entry.name);
+        if (name.empty() || !JoinPath(parent.path, name.c_str(), child.path, kFilePathBufferSize))
+            child.path.clear();
+        Result result = OpenNative(child.parent, entry.name, NativeKind::Folder, kFolderAccess, kFolderSharing,
+                                   child.handle);
+        OpenedFile opened = {};
+        if (result.Done() && !ReadOpened(child.handle.Get(), opened))
+            result = Result::LastError();
+        child.identity = opened.identity;
+        isLink = (opened.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (isLink)
+            child.handle.Reset();  // the link is opened again, alone, to go
+        return result;
     }
 
-    // A link goes as the link: opened as itself, it is what is deleted.
-    static bool RemoveLink(const Folder& parent, const Entry& entry)
+    static Result RemoveLink(const Folder& parent, const Entry& entry)
     {
-        UniqueFile link;
-        const DWORD error = OpenNative(parent.handle.Get(), entry.name, NativeKind::Either,
-                                       DELETE | FILE_READ_ATTRIBUTES, kFolderSharing, link);
-        return error == ERROR_SUCCESS ? RemoveOpenedLink(link) : Failed(error);
+        return RemoveLinkThrough(parent.handle.Get(), entry.name);
     }
 
-    static bool RemoveOpenedLink(UniqueFile& link)
-    {
-        DWORD links = 1;
-        if ((AttributesOf(link.Get(), links) & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
-            return Failed(ERROR_FILE_INVALID);  // no longer a link
-        const DWORD error = MarkForDeletion(link.Get());
-        link.Reset();
-        return error == ERROR_SUCCESS || Failed(error);
-    }
-
-    static bool DeleteEntryFile(const Folder& parent, const Entry& entry)
+    static Result DeleteEntryFile(const Folder& parent, const Entry& entry)
     {
         return DeleteFileThrough(parent.handle.Get(), entry.name);
     }
 
-    // The emptied folder goes through its own handle: it is the folder that
-    // was emptied, whatever its name leads to now.
-    static bool RemoveFolder(Folder& folder)
+    // The emptied folder goes when it is still the folder that was emptied,
+    // whatever its name has meanwhile come to lead to. When entries came
+    // meanwhile, it is held again, alone, to be emptied once more.
+    static Result RemoveFolder(Folder& folder)
     {
-        const DWORD error = MarkForDeletion(folder.handle.Get());
         folder.handle.Reset();
-        return error == ERROR_SUCCESS || Failed(error);
+        const Result result = MarkEmptyFolder(folder.parent, NameOf(folder.name), folder.identity, folder.handle);
+        if (result.error != ERROR_DIR_NOT_EMPTY)
+            folder.handle.Reset();
+        return result;
     }
+
+    // Whether a name in `folder` still names the same file at the restart:
+    // the folder, and every one above it, is only administrators' to change.
+    static bool OnlyAdministratorsAbove(Folder& folder)
+    {
+        for (Folder* level = &folder; level != nullptr; level = level->up) {
+            if (level->onlyAdministrators < 0)
+                level->onlyAdministrators = OnlyAdministratorsMayChange(level->handle.Get(), ObjectKind::Folder);
+            if (level->onlyAdministrators == 0)
+                return false;
+        }
+        return !folder.path.empty();
+    }
+
+    static Result ScheduleFile(Folder& folder, const Entry& entry)
+    {
+        UniqueFile file;
+        std::string path;
+        const std::string name = AnsiName(entry.name);
+        if (name.empty() || !JoinPath(folder.path, name.c_str(), path, kFilePathBufferSize) ||
+            !OpenNative(folder.handle.Get(), entry.name, NativeKind::File, READ_CONTROL,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, file)
+                 .Done() ||
+            !OnlyAdministratorsMayChange(file.Get(), ObjectKind::File))
+            return Result::Error(ERROR_ACCESS_DENIED);
+        return ScheduleForRestart(path, false);
+    }
+
+    static Result ScheduleFolder(Folder& folder) { return ScheduleForRestart(folder.path, true); }
 };
 
 // ---- the 9x family: by name -------------------------------------------------
@@ -205,100 +256,171 @@ struct AnsiFs {
     // An ANSI search gives '?' for a letter the code page lacks, and a
     // best-fit '\' or '/' for some that look alike: such a name would
     // compose a path to something else, a wildcard, or a path outside the tree.
-    static bool PathOf(const Folder& parent, const Entry& entry, std::string& path)
+    static Result PathOf(const Folder& parent, const Entry& entry, std::string& path)
     {
-        return (std::strpbrk(entry.cFileName, "\\/:*?") == nullptr &&
-                JoinPath(parent.path, entry.cFileName, path, kFilePathBufferSize)) ||
-               Failed(ERROR_INVALID_NAME);
+        const bool plain = std::strpbrk(entry.cFileName, "\\/:*?") == nullptr &&
+                           JoinPath(parent.path, entry.cFileName, path, kFilePathBufferSize);
+        return plain ? Result::Ok() : Result::Error(ERROR_INVALID_NAME);
     }
 
-    static bool OpenFolder(const Folder& parent, const Entry& entry, Folder& child, bool& isLink)
+    static Result OpenFolder(const Folder& parent, const Entry& entry, Folder& child, bool& isLink)
     {
         isLink = false;
         return PathOf(parent, entry, child.path);
     }
 
-    static bool RemoveLink(const Folder& parent, const Entry& entry)
+    static Result RemoveLink(const Folder& parent, const Entry& entry)
     {
         std::string path;
-        if (!PathOf(parent, entry, path))
-            return false;
+        const Result result = PathOf(parent, entry, path);
+        if (!result.Done())
+            return result;
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-            return RemoveDirectoryA(path.c_str()) != FALSE;
-        return DeleteFileA(path.c_str()) != FALSE;
+            return Result::Of(RemoveDirectoryA(path.c_str()) != FALSE);
+        return Result::Of(DeleteFileA(path.c_str()) != FALSE);
     }
 
-    static bool DeleteEntryFile(const Folder& parent, const Entry& entry)
+    static Result DeleteEntryFile(const Folder& parent, const Entry& entry)
     {
         std::string path;
-        return PathOf(parent, entry, path) && DeleteFileAtPath(path.c_str()) != 0;
+        const Result result = PathOf(parent, entry, path);
+        return result.Done() ? DeleteFileAtPath(path.c_str()) : result;
     }
 
-    static bool RemoveFolder(Folder& folder) { return RemoveDirectoryA(folder.path.c_str()) != FALSE; }
+    static Result RemoveFolder(Folder& folder) { return Result::Of(RemoveDirectoryA(folder.path.c_str()) != FALSE); }
+
+    // No accounts: nobody but the one user could have put anything anywhere.
+    static bool OnlyAdministratorsAbove(Folder&) { return true; }
+
+    static Result ScheduleFile(Folder& folder, const Entry& entry)
+    {
+        std::string path;
+        const Result result = PathOf(folder, entry, path);
+        return result.Done() ? ScheduleForRestart(path, false) : result;
+    }
+
+    static Result ScheduleFolder(Folder& folder) { return ScheduleForRestart(folder.path, true); }
 };
 
 // ---- the walk, once for both -------------------------------------------------
 
-// A folder nested deeper than this is given up: no path to the product's
-// files is that long, and every level holds a folder open.
-constexpr int kMaxFolderDepth = 256;
-
 // Everything below a folder in listing order, then the folder. The first
 // entry that cannot go stops the walk: what follows it stays, and so do the
-// folders above it. A folder that gains entries as fast as they go is given
-// up after the bound.
+// folders above it; only a file in use that goes at the restart (when
+// `inUse` allows it) is passed, and the folders that hold it then go at the
+// restart too, after it. A folder that gains entries as fast as they go is
+// given up after the bound, and so is one nested too deep, and a tree past
+// the bound of all its entries.
 template <typename Fs>
-bool EmptyAndRemove(typename Fs::Folder& folder, int depth)
-{
-    if (depth > kMaxFolderDepth)
-        return Failed(ERROR_NOT_ENOUGH_QUOTA);
-    typename Fs::Listing listing(folder);
-    typename Fs::Entry entry;
-    unsigned long seen = 0;
-    while (listing.Next(entry)) {
-        if (Fs::IsSelfOrParent(entry))
-            continue;
-        if (++seen > kMaxEntriesOfOneFolder)
-            return Failed(ERROR_NOT_ENOUGH_QUOTA);
-        const DWORD attributes = Fs::Attributes(entry);
-        bool gone = false;
-        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-            gone = Fs::RemoveLink(folder, entry);
-        } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            typename Fs::Folder child;
-            bool isLink = false;
-            gone = Fs::OpenFolder(folder, entry, child, isLink) &&
-                   (isLink ? Fs::RemoveLink(folder, entry) : EmptyAndRemove<Fs>(child, depth + 1));
-        } else {
-            gone = Fs::DeleteEntryFile(folder, entry);
-        }
-        if (!gone)
-            return false;
-    }
-    if (!listing.Ended())
-        return Failed(listing.Error());
-    listing.Close();
-    return Fs::RemoveFolder(folder);
-}
+class TreeWalk {
+public:
+    explicit TreeWalk(InUse inUse) : inUse_(inUse) {}
 
-// A folder the caller holds already (its handle opened as itself, with the
-// right to delete it), or on 9x named by its path.
-bool DeleteHeldFolder(UniqueFile held, const std::string& path)
-{
-    if (!HasNativeFiles()) {
-        AnsiFs::Folder folder{path};
-        return EmptyAndRemove<AnsiFs>(folder, 0);
+    Result EmptyAndRemove(typename Fs::Folder& folder, int depth)
+    {
+        if (depth > kMaxFolderDepth)
+            return Result::Error(ERROR_NOT_ENOUGH_QUOTA);
+        bool scheduled = false;
+        Result result = Empty(folder, depth, scheduled);
+        if (result.Done() && scheduled)
+            return Fs::ScheduleFolder(folder);
+        if (result.Done())
+            result = Fs::RemoveFolder(folder);
+        // Something came in after the listing ended: once more, then the
+        // folder stays.
+        if (result.error == ERROR_DIR_NOT_EMPTY) {
+            result = Empty(folder, depth, scheduled);
+            if (result.Done())
+                result = scheduled ? Fs::ScheduleFolder(folder) : Fs::RemoveFolder(folder);
+        }
+        return result;
     }
-    NativeFs::Folder folder{std::move(held)};
-    DWORD links = 1;
-    const DWORD attributes = folder.handle ? AttributesOf(folder.handle.Get(), links) : INVALID_FILE_ATTRIBUTES;
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return Failed(ERROR_PATH_NOT_FOUND);
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
-        return NativeFs::RemoveOpenedLink(folder.handle);
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        return Failed(ERROR_DIRECTORY);
-    return EmptyAndRemove<NativeFs>(folder, 0);
+
+private:
+    Result Empty(typename Fs::Folder& folder, int depth, bool& scheduled)
+    {
+        typename Fs::Listing listing(folder);
+        typename Fs::Entry entry;
+        unsigned long seen = 0;
+        while (listing.Next(entry)) {
+            if (Fs::IsSelfOrParent(entry))
+                continue;
+            if (++seen > kMaxEntriesOfOneFolder || entriesLeft_ == 0)
+                return Result::Error(ERROR_NOT_ENOUGH_QUOTA);
+            --entriesLeft_;
+            const Result gone = RemoveEntry(folder, entry, depth);
+            if (gone.Scheduled())
+                scheduled = true;
+            else if (!gone.Done())
+                return gone;
+        }
+        if (!listing.Ended())
+            return Result::Error(listing.Error());
+        listing.Close();
+        return Result::Ok();
+    }
+
+    Result RemoveEntry(typename Fs::Folder& folder, const typename Fs::Entry& entry, int depth)
+    {
+        const DWORD attributes = Fs::Attributes(entry);
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+            return Fs::RemoveLink(folder, entry);
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            const Result gone = Fs::DeleteEntryFile(folder, entry);
+            if (inUse_ == InUse::Stays || !IsInUse(gone) || !Fs::OnlyAdministratorsAbove(folder))
+                return gone;
+            // The record says why it could not go now, if not even then.
+            const Result scheduled = Fs::ScheduleFile(folder, entry);
+            return scheduled.Scheduled() ? scheduled : gone;
+        }
+        typename Fs::Folder child;
+        bool isLink = false;
+        const Result opened = Fs::OpenFolder(folder, entry, child, isLink);
+        if (!opened.Done())
+            return opened;
+        return isLink ? Fs::RemoveLink(folder, entry) : EmptyAndRemove(child, depth + 1);
+    }
+
+    InUse inUse_;
+    unsigned long entriesLeft_ = kMaxEntriesOfOneTree;
+};
+
+// A tree's own folder, `name` below the folder `parent` holds, by its path
+// `path`: held already by the caller (opened as itself), or opened here.
+// When it is a link, only the link goes. `above`: whether the folders above
+// it are only administrators' to change.
+struct NativeTree {
+    HANDLE parent;
+    std::vector<wchar_t> name;
+    std::string path;
+    bool above;
+};
+
+Result DeleteNativeTree(NativeTree tree, UniqueFile held, bool namedLink, InUse inUse)
+{
+    NativeFs::Folder folder;
+    folder.parent = tree.parent;
+    folder.name = std::move(tree.name);
+    folder.path = std::move(tree.path);
+    folder.onlyAdministrators = tree.above ? -1 : 0;
+    folder.handle = std::move(held);
+    if (!folder.handle) {
+        const Result opened = OpenNative(folder.parent, NameOf(folder.name), NativeKind::Either, kFolderAccess,
+                                         kFolderSharing, folder.handle);
+        if (!opened.Done())
+            return opened;
+    }
+    OpenedFile opened;
+    if (!ReadOpened(folder.handle.Get(), opened))
+        return Result::Error(ERROR_PATH_NOT_FOUND);
+    if (namedLink || (opened.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        folder.handle.Reset();
+        return RemoveLinkThrough(folder.parent, NameOf(folder.name));
+    }
+    if ((opened.attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return Result::Error(ERROR_DIRECTORY);
+    folder.identity = opened.identity;
+    return TreeWalk<NativeFs>(inUse).EmptyAndRemove(folder, 0);
 }
 
 std::string ParentOf(const std::string& path)
@@ -307,13 +429,18 @@ std::string ParentOf(const std::string& path)
     return slash == std::string::npos || slash < 2 ? std::string() : path.substr(0, slash + (slash == 2 ? 1 : 0));
 }
 
+Result DeleteAnsiTree(const std::string& dir, InUse inUse)
+{
+    AnsiFs::Folder folder{dir};
+    return TreeWalk<AnsiFs>(inUse).EmptyAndRemove(folder, 0);
+}
+
 // A tree named by its path: the folders above it are held, and the tree's
-// own folder is opened from its parent as itself. When that is a link, only
-// the link goes.
-bool DeleteTreeAtPath(const std::string& dir)
+// own folder is opened from its parent as itself.
+Result DeleteTreeAtPath(const std::string& dir)
 {
     if (!HasNativeFiles())
-        return DeleteHeldFolder(UniqueFile(), dir);
+        return DeleteAnsiTree(dir, InUse::Stays);
     // Some file systems (Wine's Unix links) open a link as its target; its
     // name's attributes still show the link.
     const DWORD named = GetFileAttributesA(dir.c_str());
@@ -323,84 +450,99 @@ bool DeleteTreeAtPath(const std::string& dir)
     const std::string parentPath = ParentOf(dir);
     if (parentPath.empty() || parent.Hold(parentPath) != ChainState::Held || parent.Depth() == 0 ||
         !NativeText(dir.substr(parentPath.size() + (parentPath.size() == 3 ? 0 : 1)), name))
-        return Failed(ERROR_PATH_NOT_FOUND);
-    UniqueFile folder;
-    const DWORD error = OpenToEmpty(parent.Handle(parent.Depth() - 1), NameOf(name), NativeKind::Either, folder);
-    if (error != ERROR_SUCCESS)
-        return Failed(error);
-    if (namedLink)
-        return NativeFs::RemoveOpenedLink(folder);
-    return DeleteHeldFolder(std::move(folder), dir);
+        return Result::Error(ERROR_PATH_NOT_FOUND);
+    return DeleteNativeTree(NativeTree{parent.Handle(parent.Depth() - 1), std::move(name), dir, false}, UniqueFile(),
+                            namedLink, InUse::Stays);
+}
+
+// Leaves a file that is in use to the restart, where `inUse` and the
+// place allow it; any other failure stands.
+Result ScheduleWhenInUse(const Result& failed, const std::string& path, InUse inUse,
+                         const FolderChain* folder = nullptr, const char* name = nullptr)
+{
+    if (inUse == InUse::Stays || !IsInUse(failed))
+        return failed;
+    if (inUse == InUse::GoesAtRestartIfOnlyAdministrators) {
+        FolderChain held;
+        if (folder == nullptr) {
+            const std::size_t slash = path.find_last_of('\\');
+            if (slash == std::string::npos || held.Hold(ParentOf(path)) != ChainState::Held)
+                return failed;
+            folder = &held;
+            name = path.c_str() + slash + 1;
+        }
+        if (!OnlyAdministratorsCouldHavePut(*folder, name))
+            return failed;
+    }
+    return ScheduleForRestart(path, false);
 }
 
 }  // namespace
 
-int DeleteHeldTree(FolderChain& chain)
+Result DeleteHeldTree(FolderChain& chain, InUse inUse)
 {
-    if (chain.State() != ChainState::Held || !chain.StillHeld()) {
-        SetLastError(chain.State() == ChainState::Missing ? ERROR_PATH_NOT_FOUND : ERROR_FILE_INVALID);
-        return 0;
-    }
+    if (chain.State() != ChainState::Held || !chain.StillHeld())
+        return Result::Error(chain.State() == ChainState::Missing ? ERROR_PATH_NOT_FOUND : ERROR_FILE_INVALID);
+    if (!HasNativeFiles())
+        return DeleteAnsiTree(chain.Path(), inUse);
+    std::vector<wchar_t> name;
+    const std::size_t level = chain.Depth() - 1;
+    if (level == 0 || !NativeText(chain.Name(level), name))
+        return Result::Error(ERROR_PATH_NOT_FOUND);
+    const bool above = inUse != InUse::Stays && OnlyAdministratorsHold(chain, level);
     UniqueFile folder;
-    const DWORD error = chain.TakeDeepest(folder);
-    if (error != ERROR_SUCCESS) {
-        SetLastError(error);
-        return 0;
-    }
-    return DeleteHeldFolder(std::move(folder), chain.Path()) ? 1 : 0;
+    const Result taken = chain.TakeDeepest(folder);
+    if (!taken.Done())
+        return taken;
+    return DeleteNativeTree(NativeTree{chain.Handle(level - 1), std::move(name), chain.Path(), above},
+                            std::move(folder), false, inUse);
 }
 
-int DeleteFileIn(const FolderChain& chain, const char* name)
+Result DeleteFileIn(const FolderChain& chain, const char* name, InUse inUse)
 {
     std::string path;
     std::vector<wchar_t> wide;
-    if (chain.State() != ChainState::Held || !JoinPath(chain.Path(), name, path, kFilePathBufferSize)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return 0;
-    }
+    if (chain.State() != ChainState::Held || !JoinPath(chain.Path(), name, path, kFilePathBufferSize))
+        return Result::Error(ERROR_PATH_NOT_FOUND);
     if (!HasNativeFiles() || chain.Depth() == 0)
-        return DeleteFileAtPath(path.c_str());
-    if (!NativeText(name, wide)) {
-        SetLastError(ERROR_INVALID_NAME);
-        return 0;
-    }
-    return DeleteFileThrough(chain.Handle(chain.Depth() - 1), NameOf(wide)) ? 1 : 0;
+        return DeleteFileAtPath(path.c_str(), inUse);
+    if (!NativeText(name, wide))
+        return Result::Error(ERROR_INVALID_NAME);
+    return ScheduleWhenInUse(DeleteFileThrough(chain.Handle(chain.Depth() - 1), NameOf(wide)), path, inUse, &chain,
+                             name);
 }
 
-int DeleteFileAtPath(const char* path)
+Result DeleteFileAtPath(const char* path, InUse inUse)
 {
     std::vector<wchar_t> wide;
-    if (HasNativeFiles())
-        return NativePath(path, wide) && DeleteFileThrough(nullptr, NameOf(wide)) ? 1 : 0;
+    if (HasNativeFiles()) {
+        if (!NativePath(path, wide))
+            return Result::Error(ERROR_INVALID_NAME);
+        return ScheduleWhenInUse(DeleteFileThrough(nullptr, NameOf(wide)), path, inUse);
+    }
     // 9x: read-only goes first, and comes back when the file stays.
     const DWORD before = GetFileAttributesA(path);
     if (before != INVALID_FILE_ATTRIBUTES && (before & FILE_ATTRIBUTE_READONLY) == 0 && DeleteFileA(path))
-        return 1;
+        return Result::Ok();
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     if (DeleteFileA(path))
-        return 1;
-    const DWORD error = GetLastError();
+        return Result::Ok();
+    const Result failed = Result::LastError();
     if (before != INVALID_FILE_ATTRIBUTES)
         SetFileAttributesA(path, before);
-    SetLastError(error);
-    return 0;
+    return ScheduleWhenInUse(failed, path, inUse);
 }
 
-int RemoveEmptyDirectory(const char* path)
-{
-    return RemoveDirectoryA(path) ? 1 : 0;
-}
-
-int DeleteFileOrTree(const char* dir, const char* name)
+Result DeleteFileOrTree(const char* dir, const char* name)
 {
     // An empty directory would make "\*.*", the root of the current drive.
     if (dir == nullptr || *dir == '\0')
-        return 0;
+        return Result::Error(ERROR_INVALID_PARAMETER);
     if (name == nullptr)
-        return DeleteTreeAtPath(dir) ? 1 : 0;
+        return DeleteTreeAtPath(dir);
     std::string path;
     if (!JoinPath(dir, name, path, kFilePathBufferSize))
-        return 0;
+        return Result::Error(ERROR_FILENAME_EXCED_RANGE);
     return DeleteFileAtPath(path.c_str());
 }
 

@@ -3,7 +3,7 @@
 #include "sysops/NativeFiles.h"
 #include "sysops/Ownership.h"
 #include "sysops/PathText.h"
-#include "sysops/SystemLibrary.h"
+#include "sysops/SystemCalls.h"
 
 #include <cstring>
 #include <utility>
@@ -38,11 +38,11 @@ DWORD NamedAsLink(const std::string& path)
 
 bool ReadHeld(HANDLE handle, FileIdentity& identity, DWORD& attributes)
 {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle, &info))
+    OpenedFile info;
+    if (!ReadOpened(handle, info))
         return false;
-    identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-    attributes = info.dwFileAttributes;
+    identity = info.identity;
+    attributes = info.attributes;
     return true;
 }
 
@@ -50,8 +50,7 @@ bool ReadHeld(HANDLE handle, FileIdentity& identity, DWORD& attributes)
 // Vista and later say it.
 bool FinalPath(HANDLE folder, std::string& final)
 {
-    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-    static const auto finalPath = LookUpLoaded<FinalPathFn>("kernel32.dll", "GetFinalPathNameByHandleA");
+    const auto finalPath = Calls().getFinalPathNameByHandle;
     char buffer[kPathBufferSize];
     if (finalPath == nullptr)
         return false;
@@ -64,6 +63,40 @@ bool FinalPath(HANDLE folder, std::string& final)
 }
 
 }  // namespace
+
+bool OnlyAdministratorsHold(const FolderChain& folders, std::size_t levels)
+{
+    if (!HasNativeFiles())
+        return true;
+    if (folders.State() != ChainState::Held || folders.Depth() < levels || folders.Depth() == 0 ||
+        !KeepsAccessLists(folders.Path().substr(0, 3)))
+        return false;
+    for (std::size_t i = 0; i < levels; ++i) {
+        const ObjectKind kind = i == 0 ? ObjectKind::DriveRoot : ObjectKind::Folder;
+        if (!folders.Handle(i) || !OnlyAdministratorsMayChange(folders.Handle(i), kind))
+            return false;
+    }
+    return true;
+}
+
+bool OnlyAdministratorsCouldHavePut(const FolderChain& folders, HANDLE file)
+{
+    return OnlyAdministratorsHold(folders, folders.Depth()) &&
+           (!HasNativeFiles() || OnlyAdministratorsMayChange(file, ObjectKind::File));
+}
+
+bool OnlyAdministratorsCouldHavePut(const FolderChain& folders, const char* name)
+{
+    if (!HasNativeFiles())
+        return true;
+    std::vector<wchar_t> wide;
+    UniqueFile file;
+    return folders.State() == ChainState::Held && folders.Depth() != 0 && NativeText(name, wide) &&
+           OpenNative(folders.Handle(folders.Depth() - 1), NameOf(wide), NativeKind::File, READ_CONTROL,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, file)
+               .Done() &&
+           OnlyAdministratorsCouldHavePut(folders, file.Get());
+}
 
 std::vector<std::string> FolderPrefixes(const std::string& path)
 {
@@ -131,9 +164,9 @@ ChainState FolderChain::HoldNext(HANDLE parent, const std::string& prefix, const
     if (!(parent == nullptr ? NativePath(name, wide) : NativeText(name, wide)))
         return ChainState::Refused;
     UniqueFile handle;
-    DWORD error = OpenNative(parent, NameOf(wide), NativeKind::Folder, kHoldAccess, kHoldSharing, handle);
-    if (error != ERROR_SUCCESS)
-        return IsNotFound(error) ? ChainState::Missing : ChainState::Refused;
+    Result opened = OpenNative(parent, NameOf(wide), NativeKind::Folder, kHoldAccess, kHoldSharing, handle);
+    if (!opened.Done())
+        return IsNotFound(opened.error) ? ChainState::Missing : ChainState::Refused;
     FileIdentity identity;
     DWORD attributes = 0;
     if (!ReadHeld(handle.Get(), identity, attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
@@ -150,9 +183,9 @@ ChainState FolderChain::HoldNext(HANDLE parent, const std::string& prefix, const
         if (links == Links::Refused || last || parent == nullptr ||
             !OnlyAdministratorsMayChange(handle.Get(), ObjectKind::Folder))
             return ChainState::Refused;
-        error = OpenNativeFollowing(parent, NameOf(wide), kHoldAccess, kHoldSharing, handle);
-        if (error != ERROR_SUCCESS || !ReadHeld(handle.Get(), identity, attributes) || !IsPlainFolder(attributes))
-            return IsNotFound(error) ? ChainState::Missing : ChainState::Refused;
+        opened = OpenNativeFollowing(parent, NameOf(wide), kHoldAccess, kHoldSharing, handle);
+        if (!opened.Done() || !ReadHeld(handle.Get(), identity, attributes) || !IsPlainFolder(attributes))
+            return IsNotFound(opened.error) ? ChainState::Missing : ChainState::Refused;
         passedLinks_ = true;
     }
     held_.push_back(HeldFolder{prefix, name, std::move(handle), identity});
@@ -194,7 +227,7 @@ bool FolderChain::StillHeld() const
         FileIdentity identity;
         DWORD attributes = 0;
         if (!folder.handle)
-            continue;
+            return false;
         if (!ReadHeld(folder.handle.Get(), identity, attributes) || !(identity == folder.identity))
             return false;
         // An empty folder may be made a link where it stands; a drive's root
@@ -207,40 +240,45 @@ bool FolderChain::StillHeld() const
     return true;
 }
 
-// The folder at `level`, let go of and opened again from the held folder
-// above it with the right to delete it (where granted), when that is still
-// the folder held.
-DWORD FolderChain::Reopen(std::size_t level, DWORD access, UniqueFile& folder)
+// Lets go of the folder at `level` (and those below it) to open it again
+// from the held folder above it, by `name`.
+Result FolderChain::LetGo(std::size_t level, std::vector<wchar_t>& name)
 {
     if (level == 0 || level >= held_.size() || !held_[level - 1].handle)
-        return ERROR_PATH_NOT_FOUND;
+        return Result::Error(ERROR_PATH_NOT_FOUND);
     ReleaseFrom(level);
-    std::vector<wchar_t> wide;
-    if (!NativeText(held_[level].name, wide))
-        return ERROR_INVALID_NAME;
-    HANDLE parent = held_[level - 1].handle.Get();
-    DWORD error = OpenNative(parent, NameOf(wide), NativeKind::Folder, access | DELETE, kHoldSharing, folder);
-    if (error == ERROR_ACCESS_DENIED)
-        error = OpenNative(parent, NameOf(wide), NativeKind::Folder, access, kHoldSharing, folder);
-    FileIdentity identity;
-    DWORD attributes = 0;
-    if (error == ERROR_SUCCESS &&
-        (!ReadHeld(folder.Get(), identity, attributes) || !(identity == held_[level].identity) ||
-         !IsPlainFolder(attributes | NamedAsLink(held_[level].path))))
-        error = ERROR_FILE_INVALID;
-    if (error != ERROR_SUCCESS)
-        folder.Reset();
-    return error;
+    return NativeText(held_[level].name, name) ? Result::Ok() : Result::Error(ERROR_INVALID_NAME);
 }
 
-DWORD FolderChain::TakeDeepest(UniqueFile& folder)
+// The folder at `level`, let go of and opened again from the held folder
+// above it to be listed, when that is still the folder held.
+Result FolderChain::Reopen(std::size_t level, UniqueFile& folder)
+{
+    std::vector<wchar_t> wide;
+    const Result released = LetGo(level, wide);
+    if (!released.Done())
+        return released;
+    Result result = OpenNative(held_[level - 1].handle.Get(), NameOf(wide), NativeKind::Folder, kHoldAccess,
+                               kHoldSharing, folder);
+    FileIdentity identity;
+    DWORD attributes = 0;
+    if (result.Done() &&
+        (!ReadHeld(folder.Get(), identity, attributes) || !(identity == held_[level].identity) ||
+         !IsPlainFolder(attributes | NamedAsLink(held_[level].path))))
+        result = Result::Error(ERROR_FILE_INVALID);
+    if (!result.Done())
+        folder.Reset();
+    return result;
+}
+
+Result FolderChain::TakeDeepest(UniqueFile& folder)
 {
     folder.Reset();
     if (state_ != ChainState::Held)
-        return ERROR_PATH_NOT_FOUND;
+        return Result::Error(ERROR_PATH_NOT_FOUND);
     if (!HasNativeFiles())
-        return ERROR_SUCCESS;
-    return Reopen(held_.size() - 1, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, folder);
+        return Result::Ok();
+    return Reopen(held_.size() - 1, folder);
 }
 
 void FolderChain::ReleaseFrom(std::size_t level)
@@ -249,17 +287,23 @@ void FolderChain::ReleaseFrom(std::size_t level)
         held_[i].handle.Reset();
 }
 
-DWORD FolderChain::RemoveEmptyFolder(std::size_t level)
+Result FolderChain::RemoveEmptyFolder(std::size_t level)
 {
     if (!HasNativeFiles()) {
         const std::vector<std::string> prefixes = FolderPrefixes(path_);
         if (level >= prefixes.size())
-            return ERROR_INVALID_PARAMETER;
-        return RemoveDirectoryA(prefixes[level].c_str()) ? ERROR_SUCCESS : GetLastError();
+            return Result::Error(ERROR_INVALID_PARAMETER);
+        return Result::Of(RemoveDirectoryA(prefixes[level].c_str()) != FALSE);
     }
+    std::vector<wchar_t> wide;
+    const Result released = LetGo(level, wide);
+    if (!released.Done())
+        return released;
+    // A Unix link of Wine's opens as its target; its name still shows it.
+    if (NamedAsLink(held_[level].path) != 0)
+        return Result::Error(ERROR_FILE_INVALID);
     UniqueFile folder;
-    const DWORD error = Reopen(level, FILE_READ_ATTRIBUTES, folder);
-    return error == ERROR_SUCCESS ? MarkForDeletion(folder.Get()) : error;
+    return MarkEmptyFolder(held_[level - 1].handle.Get(), NameOf(wide), held_[level].identity, folder);
 }
 
 UniqueFile HoldFileIn(const FolderChain& folder, const char* name, bool& missing)
@@ -268,21 +312,21 @@ UniqueFile HoldFileIn(const FolderChain& folder, const char* name, bool& missing
     UniqueFile file;
     if (folder.State() != ChainState::Held)
         return file;
-    DWORD error = ERROR_SUCCESS;
+    Result opened;
     if (!HasNativeFiles()) {
         std::string path;
         if (!JoinPath(folder.Path(), name, path, kFilePathBufferSize))
             return file;
         file.Reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        error = file ? ERROR_SUCCESS : GetLastError();
+        opened = Result::Of(file.IsValid());
     } else {
         std::vector<wchar_t> wide;
         if (folder.Depth() == 0 || !NativeText(name, wide))
             return file;
-        error = OpenNative(folder.Handle(folder.Depth() - 1), NameOf(wide), NativeKind::File, GENERIC_READ,
-                           FILE_SHARE_READ, file);
+        opened = OpenNative(folder.Handle(folder.Depth() - 1), NameOf(wide), NativeKind::File, GENERIC_READ,
+                            FILE_SHARE_READ, file);
     }
-    missing = IsNotFound(error);
+    missing = IsNotFound(opened.error);
     FileIdentity identity;
     DWORD attributes = 0;
     if (file && (!ReadHeld(file.Get(), identity, attributes) ||

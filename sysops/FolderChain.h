@@ -10,6 +10,7 @@
 
 #include "sysops/Handles.h"
 #include "sysops/PathIdentity.h"
+#include "sysops/Result.h"
 
 #include <cstddef>
 #include <string>
@@ -50,28 +51,29 @@ public:
     std::size_t Depth() const { return held_.size(); }
     HANDLE Handle(std::size_t level) const { return held_[level].handle.Get(); }
     const FileIdentity& Identity(std::size_t level) const { return held_[level].identity; }
+    // The folder's name below the one above, as the path spells it.
+    const std::string& Name(std::size_t level) const { return held_[level].name; }
     // The number of folders of the whole path, drive root included.
     std::size_t Levels() const { return levels_; }
 
     // Whether the folder at `level` (0 is the drive's root) was there.
     bool Reaches(std::size_t level) const;
 
-    // Whether every folder still held is the one first held (volume serial
-    // and file index), is still a folder, and has not become a link.
+    // Whether every folder is still held, is the one first held (volume
+    // serial and file index), is still a folder, and has not become a link.
     bool StillHeld() const;
 
     // The handle of the path's own folder, when it is held, for the walk
-    // that empties it and removes it through that handle: let go of, then
-    // opened again from the folder above it with the rights to list and
-    // delete it, and only when it is still the folder held. A Win32 code;
-    // on the 9x family nothing is opened.
-    DWORD TakeDeepest(UniqueFile& folder);
+    // that empties it: let go of, then opened again from the folder above it
+    // as the chain holds folders, and only when it is still the folder held.
+    // On the 9x family nothing is opened.
+    Result TakeDeepest(UniqueFile& folder);
     // Lets go of the folders from `level` down (0 is the drive's root).
     void ReleaseFrom(std::size_t level);
     // Removes the folder at `level`, which must be empty, once it is let
-    // go of: through a handle opened from the held folder above it, and only
-    // when that is still the folder held. A Win32 code.
-    DWORD RemoveEmptyFolder(std::size_t level);
+    // go of: through a handle opened alone from the held folder above it,
+    // and only when that is still the folder held.
+    Result RemoveEmptyFolder(std::size_t level);
 
 private:
     struct HeldFolder {
@@ -83,7 +85,8 @@ private:
 
     ChainState HoldOnNt(const std::vector<std::string>& prefixes, Links links);
     ChainState HoldNext(HANDLE parent, const std::string& prefix, const std::string& name, bool last, Links links);
-    DWORD Reopen(std::size_t level, DWORD access, UniqueFile& folder);
+    Result LetGo(std::size_t level, std::vector<wchar_t>& name);
+    Result Reopen(std::size_t level, UniqueFile& folder);
     void NoteReached();
 
     std::string path_;
@@ -100,6 +103,22 @@ private:
 // replaced. Invalid when it cannot be opened, or is a link or a folder;
 // `missing` then tells whether it is simply not there.
 UniqueFile HoldFileIn(const FolderChain& folder, const char* name, bool& missing);
+
+// Whether nobody but administrators may change the first `levels` folders
+// the chain holds, from the drive's root down: each belongs to
+// administrators and lets nobody else change it (creating new entries in
+// the drive's root changes nothing on the way). The 9x family has no
+// accounts to tell apart; on the NT family a volume that keeps no owners
+// (FAT) lets everybody write.
+bool OnlyAdministratorsHold(const FolderChain& folders, std::size_t levels);
+
+// Whether nobody but administrators could have put the file `file` (opened
+// with READ_CONTROL), or the file `name`, in the folder `folders` holds:
+// the file and every folder from the drive's root down are only theirs to
+// change. Code the program runs with its own rights must pass; so must a
+// file left to be deleted at the restart by its name.
+bool OnlyAdministratorsCouldHavePut(const FolderChain& folders, HANDLE file);
+bool OnlyAdministratorsCouldHavePut(const FolderChain& folders, const char* name);
 
 // The folders of a plain path "X:\a\b", the drive's root first: "X:\",
 // "X:\a", "X:\a\b". Empty for any other form.

@@ -2,7 +2,6 @@
 
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
-#include "sysops/Probes.h"
 #include "sysops/Registry.h"
 #include "sysops/RegistryLink.h"
 
@@ -36,8 +35,7 @@ struct FoundRecord {
 // One view's scan: what to look for, where, and what was found there.
 struct ViewScan {
     const char* packedCode;
-    int view64;
-    REGSAM viewBits;
+    RegistryView view;
     std::vector<FoundRecord> found;
 
     bool Full() const { return found.size() >= kFoundLimit; }
@@ -56,24 +54,24 @@ bool ComposeKeyPath(const std::string& parent, const char* name, std::string& ou
     return JoinPath(parent, name, out, kComposedPathSize);
 }
 
-LONG ReadSubkeyName(HKEY key, DWORD index, std::string& name)
+enum class Listed { Subkeys, Values };
+
+// The name of `key`'s subkey or value number `index`.
+LONG ReadName(HKEY key, Listed listed, DWORD index, std::string& name)
 {
     char buffer[kNameBufferSize];
     DWORD length = kNameBufferSize;
-    const LONG status = RegEnumKeyExA(key, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+    const LONG status = listed == Listed::Subkeys
+                            ? RegEnumKeyExA(key, index, buffer, &length, nullptr, nullptr, nullptr, nullptr)
+                            : RegEnumValueA(key, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_SUCCESS)
         name.assign(buffer, length);
     return status;
 }
 
-LONG ReadValueName(HKEY key, DWORD index, std::string& name)
+LONG ReadSubkeyName(HKEY key, DWORD index, std::string& name)
 {
-    char buffer[kNameBufferSize];
-    DWORD length = kNameBufferSize;
-    const LONG status = RegEnumValueA(key, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_SUCCESS)
-        name.assign(buffer, length);
-    return status;
+    return ReadName(key, Listed::Subkeys, index, name);
 }
 
 // The name under which `component` holds the product's value, compared
@@ -83,34 +81,40 @@ bool FindPackageValue(HKEY component, const char* packedCode, std::string& value
 {
     std::string name;
     for (DWORD index = 0;; ++index) {
-        const LONG status = ReadValueName(component, index, name);
+        const LONG status = ReadName(component, Listed::Values, index, name);
         if (status == ERROR_MORE_DATA)
             continue;
         if (status != ERROR_SUCCESS)
             return false;
-        if (EqualsNoCase(name.c_str(), packedCode)) {
+        if (SameText(name, packedCode)) {
             valueName = name;
             return true;
         }
     }
 }
 
+// The user's key `part` ("\\Components", "\\Products"), opened as itself.
+bool OpenUserPart(const std::string& userPath, const char* part, const ViewScan& scan, std::string& partPath,
+                  UniqueRegKey& key)
+{
+    return AppendText(userPath, part, partPath, kComposedPathSize) &&
+           OpenKey(partPath.c_str(), KEY_READ | scan.view.bits, key, KeyLinks::AsLink).Done();
+}
+
 void FindComponents(const std::string& userPath, ViewScan& scan)
 {
     std::string componentsPath;
-    if (!AppendText(userPath, "\\Components", componentsPath, kComposedPathSize))
-        return;
     UniqueRegKey components;
-    if (OpenKey(componentsPath.c_str(), KEY_READ | scan.viewBits, components, KeyLinks::AsLink) != ERROR_SUCCESS)
+    if (!OpenUserPart(userPath, "\\Components", scan, componentsPath, components))
         return;
     std::string name;
     std::string componentPath;
     std::string valueName;
     for (DWORD index = 0; !scan.Full() && ReadSubkeyName(components.Get(), index, name) == ERROR_SUCCESS; ++index) {
-        if (!ComposeKeyPath(componentsPath, name.c_str(), componentPath))
+        if (!KeyNameReopens(name.c_str()) || !ComposeKeyPath(componentsPath, name.c_str(), componentPath))
             continue;
         UniqueRegKey component;
-        if (OpenKey(componentPath.c_str(), KEY_READ | scan.viewBits, component, KeyLinks::AsLink) != ERROR_SUCCESS)
+        if (!OpenKey(componentPath.c_str(), KEY_READ | scan.view.bits, component, KeyLinks::AsLink).Done())
             continue;
         if (FindPackageValue(component.Get(), scan.packedCode, valueName))
             Remember(scan, componentPath, valueName);
@@ -120,16 +124,14 @@ void FindComponents(const std::string& userPath, ViewScan& scan)
 void FindProduct(const std::string& userPath, ViewScan& scan)
 {
     std::string productsPath;
-    if (!AppendText(userPath, "\\Products", productsPath, kComposedPathSize))
-        return;
     UniqueRegKey products;
-    if (OpenKey(productsPath.c_str(), KEY_READ | scan.viewBits, products, KeyLinks::AsLink) != ERROR_SUCCESS)
+    if (!OpenUserPart(userPath, "\\Products", scan, productsPath, products))
         return;
     std::string name;
     std::string productPath;
     for (DWORD index = 0;
          scan.found.size() <= kFoundLimit && ReadSubkeyName(products.Get(), index, name) == ERROR_SUCCESS; ++index) {
-        if (!EqualsNoCase(name.c_str(), scan.packedCode))
+        if (!SameText(name, scan.packedCode))
             continue;
         if (ComposeKeyPath(productsPath, name.c_str(), productPath))
             Remember(scan, productPath, std::string());
@@ -144,13 +146,14 @@ void FindProduct(const std::string& userPath, ViewScan& scan)
 void FindRecords(ViewScan& scan)
 {
     UniqueRegKey base;
-    if (OpenKey(kUserDataKey, KEY_READ | scan.viewBits, base) != ERROR_SUCCESS)
+    if (!OpenKey(kUserDataKey, KEY_READ | scan.view.bits, base).Done())
         return;
     std::string user;
     std::string userPath;
     for (DWORD index = 0; !scan.Full() && ReadSubkeyName(base.Get(), index, user) == ERROR_SUCCESS; ++index) {
         UniqueRegKey link;
-        if (!ComposeKeyPath(kUserDataKey, user.c_str(), userPath) || OpenIfLink(userPath.c_str(), scan.viewBits, link))
+        if (!KeyNameReopens(user.c_str()) || !ComposeKeyPath(kUserDataKey, user.c_str(), userPath) ||
+            OpenIfLink(userPath.c_str(), scan.view.bits, link))
             continue;
         FindComponents(userPath, scan);
         FindProduct(userPath, scan);
@@ -164,15 +167,15 @@ void AppendRecords(const ViewScan& scan, std::vector<InstallerRecord>& records)
         InstallerRecord record;
         record.keyPath = found->keyPath;
         record.valueName = found->valueName;
-        record.view64 = scan.view64;
+        record.view = scan.view;
         record.dropEmptyKey = !found->valueName.empty();
         records.push_back(record);
     }
 }
 
-void FindInView(const char* packedCode, int view64, std::vector<InstallerRecord>& records)
+void FindInView(const char* packedCode, RegistryView view, std::vector<InstallerRecord>& records)
 {
-    ViewScan scan{packedCode, view64, RegistryViewBits(view64), {}};
+    ViewScan scan{packedCode, view, {}};
     FindRecords(scan);
     AppendRecords(scan, records);
 }
@@ -221,68 +224,74 @@ DWORD ValueCount(HKEY key)
 
 }  // namespace
 
-// On 64-bit Windows, Windows Installer keeps its records in the 64-bit view
-// only; the 32-bit view is still searched first, for what 32-bit installers
-// left there. Each view is a scan of its own, with its own limit of records.
-std::vector<InstallerRecord> FindInstallerUserData(const char* packedCode)
+// Each view is a scan of its own, with its own limit of records.
+std::vector<InstallerRecord> FindInstallerUserData(const char* packedCode, const std::vector<RegistryView>& views)
 {
     std::vector<InstallerRecord> records;
-    FindInView(packedCode, 0, records);
-    if (Is64BitWindows())
-        FindInView(packedCode, 1, records);
+    for (const RegistryView view : views)
+        FindInView(packedCode, view, records);
     return records;
 }
 
 // Every value is read before any goes, so no index moves under the walk; a
 // name read back through the ANSI code page with '?' in it names no value,
 // and the values after it are still read.
-std::vector<InstallerRecord> FindInstallerFolders(const char* folderKeyPath, REGSAM view, const std::string& installDir,
+std::vector<InstallerRecord> FindInstallerFolders(const char* folderKeyPath, RegistryView view,
+                                                  const std::string& installDir,
                                                   const std::vector<std::string>& menuDirs, const char* productCode)
 {
     std::vector<InstallerRecord> records;
     UniqueRegKey key;
-    if (OpenKey(folderKeyPath, KEY_QUERY_VALUE | view, key) != ERROR_SUCCESS)
+    if (!OpenKey(folderKeyPath, KEY_QUERY_VALUE | view.bits, key).Done())
         return records;
     const DWORD count = ValueCount(key.Get());
-    const int view64 = view == KEY_WOW64_32KEY ? 0 : 1;
     std::string name;
     for (DWORD index = 0; index < count; ++index) {
-        if (ReadValueName(key.Get(), index, name) == ERROR_SUCCESS &&
+        if (ReadName(key.Get(), Listed::Values, index, name) == ERROR_SUCCESS &&
             IsProductFolder(name.c_str(), installDir, menuDirs, productCode))
-            records.push_back(InstallerRecord{folderKeyPath, name, view64, false});
+            records.push_back(InstallerRecord{folderKeyPath, name, view, false});
     }
     return records;
 }
 
 // A key found by a scan may be a link: it goes as the link only.
-unsigned long RemoveInstallerRecord(const InstallerRecord& record)
+Result RemoveInstallerRecord(const InstallerRecord& record)
 {
     const char* keyPath = record.keyPath.c_str();
     if (record.valueName.empty())
-        return static_cast<unsigned long>(DeleteRegistryItem(keyPath, nullptr, record.view64));
-    UniqueRegKey key;
-    LONG status = OpenKey(keyPath, KEY_SET_VALUE | RegistryViewBits(record.view64), key, KeyLinks::AsLink);
-    if (status == ERROR_SUCCESS)
-        status = RegDeleteValueA(key.Get(), record.valueName.c_str());
-    key.Reset();
-    if (record.dropEmptyKey && IsRegistryKeyEmpty(keyPath, record.view64))
-        DeleteRegistryItem(keyPath, nullptr, record.view64);
-    return static_cast<unsigned long>(status);
+        return DeleteRegistryItem(keyPath, nullptr, record.view);
+    Result result = DeleteRegistryItem(keyPath, record.valueName.c_str(), record.view);
+    if (record.dropEmptyKey && IsRegistryKeyEmpty(keyPath, record.view))
+        DeleteRegistryItem(keyPath, nullptr, record.view);
+    return result;
 }
 
-void CleanInstallerUserData(const char* packedCode)
+namespace {
+
+Result RemoveAll(const std::vector<InstallerRecord>& records)
 {
-    for (const InstallerRecord& record : FindInstallerUserData(packedCode))
-        RemoveInstallerRecord(record);
+    Result first;
+    for (const InstallerRecord& record : records) {
+        const Result result = RemoveInstallerRecord(record);
+        if (first.Done())
+            first = result;
+    }
+    return first;
 }
 
-void CleanInstallerFolders(const char* folderKeyPath, REGSAM view, const char* installDir, const char* menuDir,
-                           const char* productCode)
+}  // namespace
+
+Result CleanInstallerUserData(const char* packedCode, const std::vector<RegistryView>& views)
+{
+    return RemoveAll(FindInstallerUserData(packedCode, views));
+}
+
+Result CleanInstallerFolders(const char* folderKeyPath, RegistryView view, const char* installDir, const char* menuDir,
+                             const char* productCode)
 {
     const std::string install = installDir != nullptr ? installDir : "";
     const std::vector<std::string> menus = {menuDir != nullptr ? menuDir : ""};
-    for (const InstallerRecord& record : FindInstallerFolders(folderKeyPath, view, install, menus, productCode))
-        RemoveInstallerRecord(record);
+    return RemoveAll(FindInstallerFolders(folderKeyPath, view, install, menus, productCode));
 }
 
 }  // namespace sysops

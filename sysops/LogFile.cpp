@@ -31,7 +31,7 @@ UniqueFile OpenAsItself(const std::string& path, DWORD disposition)
         file.Reset(CreateFileA(path.c_str(), kAccess, kSharing, nullptr, disposition,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     else
-        SetLastError(OpenNativeFileAt(NameOf(native), disposition == CREATE_NEW, kAccess, kSharing, file));
+        SetLastError(OpenNativeFileAt(NameOf(native), disposition == CREATE_NEW, kAccess, kSharing, file).error);
     return file;
 }
 

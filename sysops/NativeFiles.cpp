@@ -12,20 +12,20 @@ namespace {
 // Windows programs leave out.
 constexpr NTSTATUS kOplockBreakInProgress = 0x00000108;
 constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
+constexpr NTSTATUS kNoSuchFile = static_cast<NTSTATUS>(0xC000000F);
 constexpr ULONG kOpenExisting = 1;  // FILE_OPEN
 constexpr ULONG kCreateNew = 2;     // FILE_CREATE
 constexpr ULONG kDirectoryFile = 0x00000001;
 constexpr ULONG kNonDirectoryFile = 0x00000040;
-constexpr ULONG kOpenForBackupIntent = 0x00004000;
 constexpr ULONG kDeleteOnClose = 0x00001000;
 constexpr ULONG kCaseInsensitive = 0x00000040;  // OBJ_CASE_INSENSITIVE
 
 // Per folder being listed; a walk lists one folder a level at a time.
 constexpr std::size_t kListingBytes = 16 * 1024;
 
-DWORD ErrorOf(NTSTATUS status)
+Result ResultOf(NTSTATUS status)
 {
-    return NT_SUCCESS(status) ? ERROR_SUCCESS : Calls().rtlNtStatusToDosError(status);
+    return NT_SUCCESS(status) ? Result::Ok() : Result::Error(Calls().rtlNtStatusToDosError(status));
 }
 
 ULONG KindOptions(NativeKind kind)
@@ -38,12 +38,12 @@ ULONG KindOptions(NativeKind kind)
     return 0;
 }
 
-DWORD Open(HANDLE parent, NativeName name, ULONG options, DWORD access, DWORD sharing, UniqueFile& file,
-           ULONG disposition = kOpenExisting)
+Result Open(HANDLE parent, NativeName name, ULONG options, DWORD access, DWORD sharing, UniqueFile& file,
+            ULONG disposition = kOpenExisting)
 {
     file.Reset();
     if (!HasNativeFiles() || name.length * sizeof(wchar_t) > 0xFFFE)
-        return ERROR_CALL_NOT_IMPLEMENTED;
+        return Result::Error(ERROR_CALL_NOT_IMPLEMENTED);
     UNICODE_STRING text;
     text.Buffer = const_cast<wchar_t*>(name.text);
     text.Length = static_cast<USHORT>(name.length * sizeof(wchar_t));
@@ -57,17 +57,17 @@ DWORD Open(HANDLE parent, NativeName name, ULONG options, DWORD access, DWORD sh
     HANDLE opened = nullptr;
     const NTSTATUS result = Calls().ntCreateFile(
         &opened, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, sharing, disposition,
-        options | FILE_SYNCHRONOUS_IO_NONALERT | kOpenForBackupIntent | FILE_COMPLETE_IF_OPLOCKED, nullptr, 0);
+        options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_COMPLETE_IF_OPLOCKED, nullptr, 0);
     if (!NT_SUCCESS(result))
-        return ErrorOf(result);
+        return ResultOf(result);
     file.Reset(opened);
     // Another program's lock would have to be given up first: rather than
     // wait for it, the file counts as in use.
     if (result == kOplockBreakInProgress) {
         file.Reset();
-        return ERROR_SHARING_VIOLATION;
+        return Result::Error(ERROR_SHARING_VIOLATION);
     }
-    return ERROR_SUCCESS;
+    return Result::Ok();
 }
 
 }  // namespace
@@ -77,24 +77,54 @@ bool HasNativeFiles()
     return Calls().HasNativeFiles();
 }
 
-DWORD OpenNative(HANDLE parent, NativeName name, NativeKind kind, DWORD access, DWORD sharing, UniqueFile& file)
+Result OpenNative(HANDLE parent, NativeName name, NativeKind kind, DWORD access, DWORD sharing, UniqueFile& file)
 {
     return Open(parent, name, KindOptions(kind) | FILE_OPEN_REPARSE_POINT, access, sharing, file);
 }
 
-DWORD OpenNativeFileAt(NativeName path, bool create, DWORD access, DWORD sharing, UniqueFile& file)
+Result OpenNativeFileAt(NativeName path, bool create, DWORD access, DWORD sharing, UniqueFile& file)
 {
     return Open(nullptr, path, kNonDirectoryFile | FILE_OPEN_REPARSE_POINT, access, sharing, file,
                 create ? kCreateNew : kOpenExisting);
 }
 
-DWORD OpenNativeToDelete(HANDLE parent, NativeName name, UniqueFile& file)
+Result OpenNativeToDelete(HANDLE parent, NativeName name, UniqueFile& file)
 {
-    return Open(parent, name, kNonDirectoryFile | FILE_OPEN_REPARSE_POINT | kDeleteOnClose, DELETE,
-                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, file);
+    return Open(parent, name, kNonDirectoryFile | FILE_OPEN_REPARSE_POINT | kDeleteOnClose, DELETE, 0, file);
 }
 
-DWORD OpenNativeFollowing(HANDLE parent, NativeName name, DWORD access, DWORD sharing, UniqueFile& file)
+Result OpenNativeAlone(HANDLE parent, NativeName name, NativeKind kind, UniqueFile& file)
+{
+    return OpenNative(parent, name, kind, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0, file);
+}
+
+bool ReadOpened(HANDLE file, OpenedFile& info)
+{
+    BY_HANDLE_FILE_INFORMATION read;
+    if (!GetFileInformationByHandle(file, &read))
+        return false;
+    info.identity = {read.dwVolumeSerialNumber, read.nFileIndexHigh, read.nFileIndexLow};
+    info.attributes = read.dwFileAttributes;
+    info.links = read.nNumberOfLinks;
+    return true;
+}
+
+Result MarkEmptyFolder(HANDLE parent, NativeName name, const FileIdentity& expected, UniqueFile& folder)
+{
+    const Result opened =
+        OpenNative(parent, name, NativeKind::Folder, DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, 0, folder);
+    if (!opened.Done())
+        return opened;
+    OpenedFile now;
+    if (!ReadOpened(folder.Get(), now) || !(now.identity == expected) ||
+        (now.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        folder.Reset();
+        return Result::Error(ERROR_FILE_INVALID);
+    }
+    return MarkForDeletion(folder.Get());
+}
+
+Result OpenNativeFollowing(HANDLE parent, NativeName name, DWORD access, DWORD sharing, UniqueFile& file)
 {
     return Open(parent, name, 0, access, sharing, file);
 }
@@ -128,8 +158,8 @@ bool NativeListing::Fill()
     restart_ = false;
     offset_ = 0;
     filled_ = NT_SUCCESS(result) && status.Information != 0;
-    error_ = result == kNoMoreFiles || (NT_SUCCESS(result) && status.Information == 0) ? ERROR_NO_MORE_FILES
-                                                                                      : ErrorOf(result);
+    const bool ended = result == kNoMoreFiles || result == kNoSuchFile || (NT_SUCCESS(result) && status.Information == 0);
+    error_ = ended ? ERROR_NO_MORE_FILES : ResultOf(result).error;
     return filled_;
 }
 
@@ -148,22 +178,22 @@ bool NativeListing::Next(NativeEntry& entry)
     return true;
 }
 
-DWORD MarkForDeletion(HANDLE file)
+Result MarkForDeletion(HANDLE file)
 {
     FILE_DISPOSITION_INFORMATION disposition = {};
     disposition.DoDeleteFile = TRUE;
     IO_STATUS_BLOCK status = {};
-    return ErrorOf(
+    return ResultOf(
         Calls().ntSetInformationFile(file, &status, &disposition, sizeof disposition, FileDispositionInformation));
 }
 
-DWORD SetNativeAttributes(HANDLE file, DWORD attributes)
+Result SetNativeAttributes(HANDLE file, DWORD attributes)
 {
     FILE_BASIC_INFORMATION basic = {};
     // Zero would mean "leave them as they are".
     basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
     IO_STATUS_BLOCK status = {};
-    return ErrorOf(Calls().ntSetInformationFile(file, &status, &basic, sizeof basic, FileBasicInformation));
+    return ResultOf(Calls().ntSetInformationFile(file, &status, &basic, sizeof basic, FileBasicInformation));
 }
 
 }  // namespace sysops

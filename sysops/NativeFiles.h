@@ -7,6 +7,8 @@
 #pragma once
 
 #include "sysops/Handles.h"
+#include "sysops/PathIdentity.h"
+#include "sysops/Result.h"
 
 #include <windows.h>
 
@@ -33,22 +35,43 @@ bool HasNativeFiles();
 
 // Opens `name` below `parent` as itself (a link as the link), or with a null
 // parent the whole path `name` ("\??\C:\..."), with `access` (SYNCHRONIZE
-// added) and `sharing`. A Win32 code.
-DWORD OpenNative(HANDLE parent, NativeName name, NativeKind kind, DWORD access, DWORD sharing, UniqueFile& file);
+// added) and `sharing`.
+Result OpenNative(HANDLE parent, NativeName name, NativeKind kind, DWORD access, DWORD sharing, UniqueFile& file);
 
 // Opens the file at `path` (a whole "\??\..." path) as itself, or creates it
-// when `create` and it is not there, with `access` and `sharing`. A Win32
-// code; ERROR_FILE_EXISTS when creating finds one there.
-DWORD OpenNativeFileAt(NativeName path, bool create, DWORD access, DWORD sharing, UniqueFile& file);
+// when `create` and it is not there, with `access` and `sharing`;
+// ERROR_ALREADY_EXISTS when creating finds one there.
+Result OpenNativeFileAt(NativeName path, bool create, DWORD access, DWORD sharing, UniqueFile& file);
 
 // Opens the file `name` below `parent` (or the whole path, with a null
 // parent) as itself, to be deleted when the handle closes: one call and a
-// close delete a file that is not read-only. A Win32 code; a read-only file
-// fails with ERROR_ACCESS_DENIED.
-DWORD OpenNativeToDelete(HANDLE parent, NativeName name, UniqueFile& file);
+// close delete a file that is not read-only; a read-only file fails with
+// ERROR_ACCESS_DENIED. Nobody else may have it open (ERROR_SHARING_VIOLATION
+// otherwise): no lock anybody holds on it can then make the deletion wait.
+Result OpenNativeToDelete(HANDLE parent, NativeName name, UniqueFile& file);
+
+// The same for a file whose attributes are to change first: opened as
+// itself, alone, with the rights to read and write them and to delete it.
+Result OpenNativeAlone(HANDLE parent, NativeName name, NativeKind kind, UniqueFile& file);
+
+// What an open handle holds, as GetFileInformationByHandle tells it.
+struct OpenedFile {
+    FileIdentity identity;
+    DWORD attributes;
+    DWORD links;
+};
+bool ReadOpened(HANDLE file, OpenedFile& info);
+
+// Marks the empty folder `name` below `parent` for deletion when it is still
+// `expected`: opened as itself, alone (as OpenNativeToDelete opens files),
+// and held in `folder`, to go when that is let go of. ERROR_FILE_INVALID
+// when something else stands there now, touching nothing;
+// ERROR_DIR_NOT_EMPTY when entries came meanwhile, `folder` then still
+// holding it, alone, to be listed again.
+Result MarkEmptyFolder(HANDLE parent, NativeName name, const FileIdentity& expected, UniqueFile& folder);
 
 // The same, following a link at `name` to what it names.
-DWORD OpenNativeFollowing(HANDLE parent, NativeName name, DWORD access, DWORD sharing, UniqueFile& file);
+Result OpenNativeFollowing(HANDLE parent, NativeName name, DWORD access, DWORD sharing, UniqueFile& file);
 
 // ANSI text in the native calls' width, without a terminator; false for
 // text that does not convert, or is empty.
@@ -73,7 +96,8 @@ class NativeListing {
 public:
     explicit NativeListing(HANDLE folder) : folder_(folder) {}
     // The next entry, "." and ".." included; false at the end or on a
-    // failure, Error() telling which (ERROR_NO_MORE_FILES at the end).
+    // failure, Error() telling which (ERROR_NO_MORE_FILES at the end, also
+    // for a folder without even "." and "..", such as a FAT drive's root).
     bool Next(NativeEntry& entry);
     DWORD Error() const { return error_; }
 
@@ -89,11 +113,11 @@ private:
 };
 
 // Marks what `file` holds (opened with DELETE) for deletion when its last
-// handle closes: a file, an empty folder, or a link itself. A Win32 code.
-DWORD MarkForDeletion(HANDLE file);
+// handle closes: a file, an empty folder, or a link itself.
+Result MarkForDeletion(HANDLE file);
 
 // Gives what `file` holds (opened with FILE_WRITE_ATTRIBUTES) these
-// attributes, whatever name it was reached by. A Win32 code.
-DWORD SetNativeAttributes(HANDLE file, DWORD attributes);
+// attributes, whatever name it was reached by.
+Result SetNativeAttributes(HANDLE file, DWORD attributes);
 
 }  // namespace sysops

@@ -2,14 +2,12 @@
 
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
-#include "sysops/SystemLibrary.h"
+#include "sysops/SystemCalls.h"
 
 #include <windows.h>
 
 namespace sysops {
 namespace {
-
-using GetLongPathNameFn = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
 
 bool FullPath(const std::string& path, std::string& full)
 {
@@ -41,7 +39,7 @@ void SplitAtExisting(const std::string& full, std::string& head, std::string& ta
 
 bool LongPath(const std::string& full, std::string& canonical)
 {
-    const auto getLongPathName = LookUpLoaded<GetLongPathNameFn>("kernel32.dll", "GetLongPathNameA");
+    const auto getLongPathName = Calls().getLongPathName;
     std::string head;
     std::string tail;
     SplitAtExisting(full, head, tail);
@@ -94,13 +92,6 @@ bool IsNtFamily()
     OSVERSIONINFOA info = {};
     info.dwOSVersionInfoSize = sizeof info;
     return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
-bool SameNameNoCase(const std::string& a, const std::string& b)
-{
-    // A string sort: hyphens and apostrophes count like any other character.
-    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT, a.data(),
-                          static_cast<int>(a.size()), b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
 }  // namespace sysops

@@ -37,8 +37,4 @@ bool ReadFileIdentity(const std::string& path, FileIdentity& identity);
 // Whether this is Windows NT, 2000 or later rather than 95, 98 or Me.
 bool IsNtFamily();
 
-// Whether two names are equal without regard to case, for every letter of
-// the ANSI code page, not only ASCII's.
-bool SameNameNoCase(const std::string& a, const std::string& b);
-
 }  // namespace sysops

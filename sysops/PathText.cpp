@@ -5,15 +5,6 @@
 #include <cstring>
 
 namespace sysops {
-namespace {
-
-char AsciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-}  // namespace
-
 bool AppendText(const std::string& text, const char* tail, std::string& out, std::size_t bufferSize)
 {
     const std::size_t length = text.size() + std::strlen(tail);
@@ -50,19 +41,26 @@ bool ReadEnvironment(const char* name, std::string& value)
     return true;
 }
 
-bool EqualsNoCase(const char* a, const char* b)
+std::string UpperText(std::string text)
 {
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (AsciiUpper(*a) != AsciiUpper(*b))
-            return false;
-    }
-    return *a == *b;
+    if (!text.empty())
+        CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
 }
 
-bool EndsWithNoCase(const std::string& text, const char* suffix)
+bool SameText(const std::string& a, const std::string& b)
 {
-    const std::size_t length = std::strlen(suffix);
-    return text.size() >= length && EqualsNoCase(text.c_str() + text.size() - length, suffix);
+    return a.size() == b.size() && UpperText(a) == UpperText(b);
+}
+
+bool StartsWithText(const std::string& text, const std::string& prefix)
+{
+    return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
+}
+
+bool EndsWithText(const std::string& text, const std::string& suffix)
+{
+    return text.size() >= suffix.size() && SameText(text.substr(text.size() - suffix.size()), suffix);
 }
 
 }  // namespace sysops

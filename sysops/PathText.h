@@ -29,8 +29,13 @@ bool AppendText(const std::string& text, const char* tail, std::string& out,
 // with value emptied, when it is unset or too long for that buffer.
 bool ReadEnvironment(const char* name, std::string& value);
 
-// Case-insensitive comparison of ASCII letters; other bytes compare as they are.
-bool EqualsNoCase(const char* a, const char* b);
-bool EndsWithNoCase(const std::string& text, const char* suffix);
+// The one comparison without regard to case, for every letter of the ANSI
+// code page, not only ASCII's: names of files, folders, keys, values,
+// programs and switches alike. Both texts are upper-cased as Windows does it
+// for the code page, then compared byte for byte.
+std::string UpperText(std::string text);
+bool SameText(const std::string& a, const std::string& b);
+bool StartsWithText(const std::string& text, const std::string& prefix);
+bool EndsWithText(const std::string& text, const std::string& suffix);
 
 }  // namespace sysops

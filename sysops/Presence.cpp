@@ -3,7 +3,7 @@
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
 #include "sysops/Registry.h"
-#include "sysops/SystemLibrary.h"
+#include "sysops/SystemCalls.h"
 
 #include <cstring>
 
@@ -27,22 +27,13 @@ bool IsNotFound(DWORD error)
     }
 }
 
-std::string UpperCase(std::string text)
-{
-    if (!text.empty())
-        CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
-
 // KEY_NAME_INFORMATION, as NtQueryKey fills it (class 3).
 constexpr int kKeyNameInformation = 3;
-using NtQueryKeyFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-
 // The key's own name in the registry's name space; false where the system
 // does not say (the 9x family has no such call).
 bool RegistryName(HKEY key, std::string& name)
 {
-    static const auto queryKey = LookUpLoaded<NtQueryKeyFn>("ntdll.dll", "NtQueryKey");
+    const auto queryKey = Calls().ntQueryKey;
     if (queryKey == nullptr)
         return false;
     std::vector<ULONG> buffer(1024);
@@ -72,30 +63,30 @@ bool PathMayExist(const std::string& path)
     return !IsNotFound(GetLastError());
 }
 
-bool KeyMayExist(const char* subKey, REGSAM view)
+bool KeyMayExist(const char* subKey, RegistryView view)
 {
     UniqueRegKey key;
-    const LONG status = OpenKey(subKey, KEY_QUERY_VALUE | view, key);
-    return status == ERROR_SUCCESS || !IsNotFound(static_cast<DWORD>(status));
+    const Result opened = OpenKey(subKey, KEY_QUERY_VALUE | view.bits, key);
+    return opened.Done() || !IsNotFound(opened.error);
 }
 
-bool ValueMayExist(const char* subKey, const char* valueName, REGSAM view)
+bool ValueMayExist(const char* subKey, const char* valueName, RegistryView view)
 {
     UniqueRegKey key;
-    const LONG opened = OpenKey(subKey, KEY_QUERY_VALUE | view, key);
-    if (opened != ERROR_SUCCESS)
-        return !IsNotFound(static_cast<DWORD>(opened));
+    const Result opened = OpenKey(subKey, KEY_QUERY_VALUE | view.bits, key);
+    if (!opened.Done())
+        return !IsNotFound(opened.error);
     const LONG status = RegQueryValueExA(key.Get(), valueName, nullptr, nullptr, nullptr, nullptr);
     return status == ERROR_SUCCESS || !IsNotFound(static_cast<DWORD>(status));
 }
 
-std::string KeyIdentity(const char* subKey, REGSAM view)
+std::string KeyIdentity(const char* subKey, RegistryView view)
 {
     UniqueRegKey key;
     std::string name;
-    if (OpenKey(subKey, KEY_QUERY_VALUE | view, key) == ERROR_SUCCESS && RegistryName(key.Get(), name))
-        return UpperCase(name);
-    return UpperCase(std::string("HKLM\\") + subKey + "|" + std::to_string(view));
+    if (OpenKey(subKey, KEY_QUERY_VALUE | view.bits, key).Done() && RegistryName(key.Get(), name))
+        return UpperText(name);
+    return UpperText(std::string("HKLM\\") + subKey + "|" + std::to_string(view.bits));
 }
 
 bool ServiceMayExist(const char* serviceName)
@@ -109,12 +100,12 @@ bool ServiceMayExist(const char* serviceName)
     return service.IsValid() || !IsNotFound(GetLastError());
 }
 
-bool ReadKeyContents(const char* subKey, REGSAM view, std::vector<std::string>& subkeys, unsigned long& values)
+bool ReadKeyContents(const char* subKey, RegistryView view, std::vector<std::string>& subkeys, unsigned long& values)
 {
     subkeys.clear();
     values = 0;
     UniqueRegKey key;
-    if (OpenKey(subKey, KEY_READ | view, key) != ERROR_SUCCESS)
+    if (!OpenKey(subKey, KEY_READ | view.bits, key).Done())
         return false;
     DWORD valueCount = 0;
     if (RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &valueCount, nullptr,

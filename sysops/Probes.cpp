@@ -84,27 +84,22 @@ int GetOsClass()
     return GetOsClassWith(&GetVersionExA);
 }
 
-int Is64BitWindows()
+bool Is64BitWindows()
 {
     std::string windowsDir;
-    if (!ReadEnvironment("WINDIR", windowsDir))
-        return 0;
     std::string wow64Dir;
-    if (!JoinPath(windowsDir, "SysWOW64", wow64Dir))
-        return 0;
-    return GetFileAttributesA(wow64Dir.c_str()) != INVALID_FILE_ATTRIBUTES ? 1 : 0;
+    return ReadEnvironment("WINDIR", windowsDir) && JoinPath(windowsDir, "SysWOW64", wow64Dir) &&
+           GetFileAttributesA(wow64Dir.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-int FileExists(const char* dir, const char* name)
+bool FileExists(const char* dir, const char* name)
 {
-    if (name == nullptr || dir == nullptr)
-        return 0;
     std::string path;
-    if (!JoinPath(dir, name, path, kFilePathBufferSize))
-        return 0;
+    if (name == nullptr || dir == nullptr || !JoinPath(dir, name, path, kFilePathBufferSize))
+        return false;
     WIN32_FIND_DATAA found;
     const UniqueFindHandle search(FindFirstFileA(path.c_str(), &found));
-    return search ? 1 : 0;
+    return search.IsValid();
 }
 
 }  // namespace sysops

@@ -36,13 +36,14 @@ int GetOsClassWith(VersionReader readVersion);
 // must be zero.
 int ClassifyVersion(const OSVERSIONINFOEXA& info);
 
-// 1 when "%WINDIR%\SysWOW64" exists (as a directory or a file), else 0;
-// 0 when WINDIR is unset or too long for the program's path buffers.
-int Is64BitWindows();
+// Whether "%WINDIR%\SysWOW64" exists (as a directory or a file); false when
+// WINDIR is unset or too long for the program's path buffers. A run asks
+// once and keeps the answer.
+bool Is64BitWindows();
 
-// 1 when "dir\name" is found, else 0. The name "." asks whether dir is an
-// existing directory. A null name, or a path too long for the 1024-byte
-// buffer the program composes it in, gives 0 without touching the disk.
-int FileExists(const char* dir, const char* name);
+// Whether "dir\name" is found. The name "." asks whether dir is an existing
+// directory. A null name, or a path too long for the 1024-byte buffer the
+// program composes it in, gives false without touching the disk.
+bool FileExists(const char* dir, const char* name);
 
 }  // namespace sysops

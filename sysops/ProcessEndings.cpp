@@ -7,24 +7,22 @@ namespace sysops {
 void Endings::Ended(UniqueKernelHandle process)
 {
     ended_.push_back(std::move(process));
-    matched_ = true;
 }
 
-void Endings::Failed(int code)
+void Endings::Failed(Result failure)
 {
-    matched_ = true;
-    if (failure_ == KILL_DONE)
-        failure_ = code;
+    if (failure_.Done())
+        failure_ = failure.Done() ? Result::Error(ERROR_ACCESS_DENIED) : failure;
 }
 
-int Endings::Finish()
+Result Endings::Finish()
 {
     const unsigned long start = GetTickCount();
     for (const UniqueKernelHandle& process : ended_) {
         if (!WaitDispatching(process.Get(), TimeLeft(start, kEndWaitMs)))
-            Failed(KILL_STILL_RUNNING);
+            Failed(Result::Error(ERROR_TIMEOUT));
     }
-    return matched_ ? failure_ : KILL_NOT_FOUND;
+    return failure_;
 }
 
 }  // namespace sysops

@@ -5,6 +5,7 @@
 
 #include "sysops/Handles.h"
 #include "sysops/Processes.h"
+#include "sysops/Result.h"
 
 #include <windows.h>
 
@@ -26,15 +27,15 @@ constexpr unsigned long kEndWaitMs = 5000;
 class Endings {
 public:
     void Ended(UniqueKernelHandle process);
-    void Failed(int code);
+    void Failed(Result failure);
     // Waits for the ended copies (kEndWaitMs at most, together); the
-    // search's result, KILL_NOT_FOUND when nothing matched.
-    int Finish();
+    // search's result: done, or the first failure (ERROR_TIMEOUT for a copy
+    // that had not gone by the end of the wait).
+    Result Finish();
 
 private:
     std::vector<UniqueKernelHandle> ended_;
-    bool matched_ = false;
-    int failure_ = KILL_DONE;
+    Result failure_;
 };
 
 // Opens process `id` once and ends it through that same handle when
@@ -47,9 +48,10 @@ void EndIfMatches(DWORD id, const Matches& matches, Endings& endings)
     UniqueKernelHandle process(OpenProcess(kEndRights, FALSE, id));
     if (!process) {
         // It cannot be ended; whether it was a copy still decides the result.
+        const Result refused = Result::LastError();
         const UniqueKernelHandle readable(OpenProcess(kNameRights, FALSE, id));
         if (readable && matches(readable.Get()))
-            endings.Failed(KILL_OPEN_FAILED);
+            endings.Failed(refused);
         return;
     }
     if (!matches(process.Get()))
@@ -57,7 +59,7 @@ void EndIfMatches(DWORD id, const Matches& matches, Endings& endings)
     if (TerminateProcess(process.Get(), 0))
         endings.Ended(std::move(process));
     else
-        endings.Failed(KILL_TERMINATE_FAILED);
+        endings.Failed(Result::LastError());
 }
 
 }  // namespace sysops

@@ -1,15 +1,12 @@
 #include "sysops/RegistryLink.h"
 
 #include "sysops/Registry.h"
-#include "sysops/SystemLibrary.h"
+#include "sysops/SystemCalls.h"
 
 namespace sysops {
 namespace {
 
 constexpr char kLinkValueName[] = "SymbolicLinkValue";
-
-using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
-using NtStatusToErrorFn = ULONG(NTAPI*)(LONG);
 
 bool HoldsLinkValue(HKEY key)
 {
@@ -30,8 +27,8 @@ bool OpenIfLink(const char* path, REGSAM view, UniqueRegKey& link)
     if (!RegistryLinksExist())
         return false;
     // Without the right to delete, a link is still recognised, and then stays.
-    if (OpenKey(path, KEY_QUERY_VALUE | DELETE | view, link, KeyLinks::AsLink) != ERROR_SUCCESS &&
-        OpenKey(path, KEY_QUERY_VALUE | view, link, KeyLinks::AsLink) != ERROR_SUCCESS)
+    if (!OpenKey(path, KEY_QUERY_VALUE | DELETE | view, link, KeyLinks::AsLink).Done() &&
+        !OpenKey(path, KEY_QUERY_VALUE | view, link, KeyLinks::AsLink).Done())
         return false;
     if (HoldsLinkValue(link.Get()))
         return true;
@@ -42,14 +39,13 @@ bool OpenIfLink(const char* path, REGSAM view, UniqueRegKey& link)
 // A handle deletes the key it was opened as, where RegDeleteKey would open
 // the name again, through any link. ntdll is there on every NT and nowhere
 // on the 9x family, so its calls are looked up rather than imported.
-LONG DeleteOpenedKey(HKEY key)
+Result DeleteOpenedKey(HKEY key)
 {
-    static const auto deleteKey = LookUpLoaded<NtDeleteKeyFn>("ntdll.dll", "NtDeleteKey");
-    static const auto toError = LookUpLoaded<NtStatusToErrorFn>("ntdll.dll", "RtlNtStatusToDosError");
-    if (deleteKey == nullptr || toError == nullptr)
-        return ERROR_CALL_NOT_IMPLEMENTED;
-    const LONG status = deleteKey(key);
-    return status == 0 ? ERROR_SUCCESS : static_cast<LONG>(toError(status));
+    const SystemCalls& calls = Calls();
+    if (calls.ntDeleteKey == nullptr || calls.rtlNtStatusToDosError == nullptr)
+        return Result::Error(ERROR_CALL_NOT_IMPLEMENTED);
+    const NTSTATUS status = calls.ntDeleteKey(key);
+    return status == 0 ? Result::Ok() : Result::Error(calls.rtlNtStatusToDosError(status));
 }
 
 }  // namespace sysops

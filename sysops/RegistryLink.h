@@ -5,6 +5,7 @@
 #pragma once
 
 #include "sysops/Handles.h"
+#include "sysops/Result.h"
 
 #include <windows.h>
 
@@ -20,8 +21,8 @@ bool RegistryLinksExist();
 bool OpenIfLink(const char* path, REGSAM view, UniqueRegKey& link);
 
 // Deletes the key `key` was opened as (opened as a link: the link, not its
-// target), which must have no subkeys left. A Win32 code;
-// ERROR_CALL_NOT_IMPLEMENTED where the system offers no way to.
-LONG DeleteOpenedKey(HKEY key);
+// target), which must have no subkeys left; ERROR_CALL_NOT_IMPLEMENTED where
+// the system offers no way to.
+Result DeleteOpenedKey(HKEY key);
 
 }  // namespace sysops

@@ -28,11 +28,11 @@ bool ReadStringValue(HKEY key, const char* valueName, std::string& value, std::s
     return true;
 }
 
-bool ReadStringValue(const char* subKey, const char* valueName, REGSAM view, std::string& value)
+bool ReadStringValue(const char* subKey, const char* valueName, RegistryView view, std::string& value)
 {
     value.clear();
     UniqueRegKey key;
-    return OpenKey(subKey, KEY_QUERY_VALUE | view, key) == ERROR_SUCCESS && ReadStringValue(key.Get(), valueName, value);
+    return OpenKey(subKey, KEY_QUERY_VALUE | view.bits, key).Done() && ReadStringValue(key.Get(), valueName, value);
 }
 
 }  // namespace sysops

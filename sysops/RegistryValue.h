@@ -3,6 +3,8 @@
 
 #include "sysops/PathText.h"
 
+#include "sysops/Registry.h"
+
 #include <windows.h>
 
 #include <string>
@@ -18,6 +20,6 @@ bool ReadStringValue(HKEY key, const char* valueName, std::string& value,
 // The same for a value of HKLM\subKey, opened for reading in the view that
 // `view` selects (view bits as from ViewBits). False also when the key does
 // not open.
-bool ReadStringValue(const char* subKey, const char* valueName, REGSAM view, std::string& value);
+bool ReadStringValue(const char* subKey, const char* valueName, RegistryView view, std::string& value);
 
 }  // namespace sysops

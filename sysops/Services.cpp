@@ -2,7 +2,7 @@
 
 #include "sysops/Handles.h"
 #include "sysops/MessageWait.h"
-#include "sysops/SystemLibrary.h"
+#include "sysops/SystemCalls.h"
 
 namespace sysops {
 namespace {
@@ -14,19 +14,16 @@ constexpr unsigned long kPollMs = 100;
 constexpr unsigned long kExitWaitMs = 5000;
 constexpr UINT kEndedExitCode = 1;
 
-using QueryStatusExFn = BOOL(WINAPI*)(SC_HANDLE, SC_STATUS_TYPE, LPBYTE, DWORD, LPDWORD);
-
 struct ServiceState {
     DWORD state = 0;
     DWORD processId = 0;  // 0 when not running, or where the system does not say
     bool ownProcess = false;
 };
 
-// Windows before 2000 cannot say which process runs a service; the call
-// that does is looked up by name, once (advapi32 stays loaded).
+// Windows before 2000 cannot say which process runs a service.
 bool Query(SC_HANDLE service, ServiceState& out)
 {
-    static const auto queryEx = LookUpLoaded<QueryStatusExFn>("advapi32.dll", "QueryServiceStatusEx");
+    const auto queryEx = Calls().queryServiceStatusEx;
     out = ServiceState{};
     if (queryEx == nullptr) {
         SERVICE_STATUS status = {};
@@ -76,31 +73,35 @@ bool WaitUntilStopped(SC_HANDLE service, unsigned long boundMs)
     }
 }
 
+const Result kStillRunning = Result::Error(ERROR_SERVICE_REQUEST_TIMEOUT);
+
 // Ends the service's process when the service did not stop, or when it
 // stopped but its process stays.
-int EndLeftProcess(HANDLE process, bool stopped)
+Result EndLeftProcess(HANDLE process, bool stopped)
 {
     if (process == nullptr)
-        return stopped ? STOP_STOPPED : STOP_STILL_RUNNING;
+        return stopped ? Result::Ok() : kStillRunning;
     if (stopped && WaitDispatching(process, kExitWaitMs))
-        return STOP_STOPPED;
+        return Result::Ok();
     // It may have gone just now, and cannot be terminated then.
     if (!TerminateProcess(process, kEndedExitCode))
-        return WaitForSingleObject(process, 0) == WAIT_OBJECT_0 ? STOP_STOPPED : STOP_STILL_RUNNING;
-    return WaitDispatching(process, kExitWaitMs) ? STOP_PROCESS_ENDED : STOP_STILL_RUNNING;
+        return WaitForSingleObject(process, 0) == WAIT_OBJECT_0 ? Result::Ok() : kStillRunning;
+    return WaitDispatching(process, kExitWaitMs) ? Result::Ok() : kStillRunning;
 }
 
 }  // namespace
 
-int StopService(const char* serviceName, unsigned long boundMs)
+Result StopService(const char* serviceName, unsigned long boundMs)
 {
     UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager)
-        return STOP_NO_MANAGER;
+        return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED ? Result::Ok() : Result::LastError();
     UniqueServiceHandle service(OpenServiceA(manager.Get(), serviceName, SERVICE_STOP | SERVICE_QUERY_STATUS));
+    if (!service)
+        return GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST ? Result::Ok() : Result::LastError();
     ServiceState state;
-    if (!service || !Query(service.Get(), state))
-        return STOP_NO_SERVICE;
+    if (!Query(service.Get(), state))
+        return Result::LastError();
     const UniqueKernelHandle process = OpenServiceProcess(service.Get(), state);
     if (state.state != SERVICE_STOPPED && state.state != SERVICE_STOP_PENDING) {
         // Refused when the service accepts no stop now; the wait and the end
@@ -112,17 +113,18 @@ int StopService(const char* serviceName, unsigned long boundMs)
     return EndLeftProcess(process.Get(), stopped);
 }
 
-int RemoveService(const char* serviceName)
+Result RemoveService(const char* serviceName)
 {
-    UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager)
-        return 0;
-    {
-        UniqueServiceHandle service(OpenServiceA(manager.Get(), serviceName, SERVICE_ALL_ACCESS));
-        if (service)
-            DeleteService(service.Get());
-    }
-    return manager.Reset();
+        return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED ? Result::Ok() : Result::LastError();
+    UniqueServiceHandle service(OpenServiceA(manager.Get(), serviceName, DELETE));
+    if (!service)
+        return GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST ? Result::Ok() : Result::LastError();
+    // A service already marked for deletion goes once its last handle closes.
+    if (!DeleteService(service.Get()) && GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE)
+        return Result::LastError();
+    return Result::Ok();
 }
 
 }  // namespace sysops

@@ -3,12 +3,10 @@
 #include "sysops/Handles.h"
 #include "sysops/PathText.h"
 #include "sysops/Registry.h"
-#include "sysops/SystemLibrary.h"
+#include "sysops/SystemCalls.h"
 
 namespace sysops {
 namespace {
-
-using DirectoryFn = UINT(WINAPI*)(LPSTR, UINT);
 
 bool ReadDirectory(DirectoryFn call, std::string& dir)
 {
@@ -52,7 +50,7 @@ bool ExpandVariables(const std::string& text, std::string& out)
 bool ReadWindowsDirectory(std::string& dir)
 {
     // NT 4 Terminal Server and later; elsewhere there is only the one.
-    const auto shared = LookUpLoaded<DirectoryFn>("kernel32.dll", "GetSystemWindowsDirectoryA");
+    const auto shared = Calls().getSystemWindowsDirectory;
     return ReadDirectory(shared != nullptr ? shared : &GetWindowsDirectoryA, dir);
 }
 
@@ -61,11 +59,11 @@ bool ReadSystemDirectory(std::string& dir)
     return ReadDirectory(&GetSystemDirectoryA, dir);
 }
 
-bool ReadFolderValue(const char* subKey, const char* valueName, REGSAM view, std::string& folder)
+bool ReadFolderValue(const char* subKey, const char* valueName, RegistryView view, std::string& folder)
 {
     folder.clear();
     UniqueRegKey key;
-    if (OpenKey(subKey, KEY_QUERY_VALUE | view, key) != ERROR_SUCCESS)
+    if (!OpenKey(subKey, KEY_QUERY_VALUE | view.bits, key).Done())
         return false;
     // One byte is kept back: stored data need not end with a terminator.
     char buffer[kPathBufferSize] = {};

@@ -3,6 +3,8 @@
 // runs as and with its bitness.
 #pragma once
 
+#include "sysops/Registry.h"
+
 #include <windows.h>
 
 #include <string>
@@ -19,6 +21,6 @@ bool ReadSystemDirectory(std::string& dir);
 // view that `view` selects (view bits as from ViewBits), with each %NAME%
 // replaced from this process's environment. False, with folder emptied, when
 // the key or value is missing, is of another type, or does not fit 512 bytes.
-bool ReadFolderValue(const char* subKey, const char* valueName, REGSAM view, std::string& folder);
+bool ReadFolderValue(const char* subKey, const char* valueName, RegistryView view, std::string& folder);
 
 }  // namespace sysops

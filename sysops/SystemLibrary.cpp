@@ -1,6 +1,7 @@
 #include "sysops/SystemLibrary.h"
 
 #include "sysops/PathText.h"
+#include "sysops/SystemCalls.h"
 
 #include <string>
 
@@ -25,8 +26,7 @@ HMODULE LoadLibraryByPath(const char* path)
 
 void RemoveCurrentDirectoryFromLibrarySearch()
 {
-    using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
-    const auto setDllDirectory = LookUpLoaded<SetDllDirectoryFn>("kernel32.dll", "SetDllDirectoryA");
+    const auto setDllDirectory = Calls().setDllDirectory;
     if (setDllDirectory != nullptr)
         setDllDirectory("");
 }

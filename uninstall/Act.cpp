@@ -5,63 +5,59 @@
 #include "sysops/Presence.h"
 #include "sysops/Processes.h"
 #include "sysops/Registry.h"
+#include "sysops/Restart.h"
 #include "sysops/SharedValues.h"
 
-#include <windows.h>
 
 namespace uninstall {
 namespace {
 
-// Identities tell whether two items are one thing: a file named in two
-// letter cases, or a registry key that both views share. A preview takes
-// an item as gone by its identity, and anything below it with it.
-std::string UpperCase(std::string text)
+ItemIdentity KeyIdentity(const Item& item)
 {
-    if (!text.empty())
-        CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
+    ItemIdentity identity;
+    identity.space = ItemIdentity::Space::Registry;
+    identity.path = sysops::KeyIdentity(item.path.c_str(), item.view);
+    return identity;
 }
 
-std::string KeyIdentity(const Item& item)
+ItemIdentity IdentityOf(const Item& item)
 {
-    return "K|" + sysops::KeyIdentity(item.path.c_str(), item.viewBits);
-}
-
-std::string Identity(const Item& item)
-{
+    ItemIdentity identity;
     switch (item.kind) {
     case ItemKind::File:
     case ItemKind::Tree:
     case ItemKind::Folder:
-        return std::string(item.native ? "N|" : "F|") + UpperCase(item.path);
+        identity.space = item.native ? ItemIdentity::Space::NativeFiles : ItemIdentity::Space::Files;
+        identity.path = item.path;
+        break;
     case ItemKind::Key:
-        return KeyIdentity(item);
     case ItemKind::Value:
     case ItemKind::InstallerRecord:
-        return item.value.empty() && item.kind == ItemKind::InstallerRecord
-                   ? KeyIdentity(item)
-                   : KeyIdentity(item) + "\\|V|" + UpperCase(item.value);
     case ItemKind::ListEntry:
-        return KeyIdentity(item) + "\\|V|" + UpperCase(item.value) + "|E|" + UpperCase(item.entry);
+        identity = KeyIdentity(item);
+        identity.value = item.kind == ItemKind::Key ? std::string() : item.value;
+        identity.entry = item.kind == ItemKind::ListEntry ? item.entry : std::string();
+        break;
     case ItemKind::Process:
-        return "P|" + UpperCase(item.path);
+        identity.space = ItemIdentity::Space::Processes;
+        identity.path = item.path;
+        break;
     case ItemKind::Service:
-        return "S|" + UpperCase(item.path);
+        identity.space = ItemIdentity::Space::Services;
+        identity.path = item.path;
+        break;
     case ItemKind::OutsideProgram:
     case ItemKind::IdentityComponent:
         break;
     }
-    return std::string();
+    return identity;
 }
 
 // Whether the identity, or one it lies below, was taken as gone.
-bool TakenAsGone(const Run& run, const std::string& identity)
+bool TakenAsGone(const Run& run, const ItemIdentity& identity)
 {
-    if (identity.empty())
-        return false;
-    for (const std::string& gone : run.takenAsGone) {
-        const bool below = identity.size() > gone.size() && identity[gone.size()] == '\\';
-        if ((identity.size() == gone.size() || below) && identity.compare(0, gone.size(), gone) == 0)
+    for (const ItemIdentity& gone : run.takenAsGone) {
+        if (identity.IsOrLiesBelow(gone))
             return true;
     }
     return false;
@@ -77,17 +73,17 @@ bool Probe(const Run& run, const Item& item)
         return sysops::PathMayExist(item.path);
     }
     case ItemKind::Key:
-        return sysops::KeyMayExist(item.path.c_str(), item.viewBits);
+        return sysops::KeyMayExist(item.path.c_str(), item.view);
     case ItemKind::Value:
         if (!item.entry.empty())
-            return sysops::ValueNamesFile(item.path.c_str(), item.value.c_str(), item.entry.c_str(), item.view64);
-        return sysops::ValueMayExist(item.path.c_str(), item.value.c_str(), item.viewBits);
+            return sysops::ValueNamesFile(item.path.c_str(), item.value.c_str(), item.entry.c_str(), item.view);
+        return sysops::ValueMayExist(item.path.c_str(), item.value.c_str(), item.view);
     case ItemKind::ListEntry:
-        return sysops::ListHoldsEntry(item.path.c_str(), item.value.c_str(), item.entry.c_str(), item.view64);
+        return sysops::ListHoldsEntry(item.path.c_str(), item.value.c_str(), item.entry.c_str(), item.view);
     case ItemKind::InstallerRecord:
         if (item.value.empty())
-            return sysops::KeyMayExist(item.path.c_str(), item.viewBits);
-        return sysops::ValueMayExist(item.path.c_str(), item.value.c_str(), item.viewBits);
+            return sysops::KeyMayExist(item.path.c_str(), item.view);
+        return sysops::ValueMayExist(item.path.c_str(), item.value.c_str(), item.view);
     case ItemKind::Process:
         return sysops::CountProcessesByName(item.path.c_str()) != 0;
     case ItemKind::Service:
@@ -103,51 +99,64 @@ bool Probe(const Run& run, const Item& item)
 // Why an item is still there after a removal call that reported success.
 constexpr char kStillThere[] = "still there after a removal that reported success: in use, it goes once closed";
 
-void Preview(Run& run, const Item& item)
+Outcome Record(Run& run, const Item& item, Outcome outcome, const std::string& why = std::string(),
+               sysops::Result result = sysops::Result::Ok())
 {
-    if (!IsThere(run, item)) {
-        run.Record().Add(item, Outcome::NotPresent);
-        return;
-    }
-    run.Record().Add(item, Outcome::WouldRemove);
-    const std::string identity = Identity(item);
-    if (!identity.empty())
-        run.takenAsGone.push_back(identity);
+    run.Record().Add(item, outcome, why, result);
+    return outcome;
 }
 
-void Remove(Run& run, const Item& item, const Removal& removal)
+// Whether a file or folder is already to be deleted at the next restart.
+bool LeftToTheRestart(const Run& run, const Item& item)
+{
+    if (item.kind != ItemKind::File && item.kind != ItemKind::Tree && item.kind != ItemKind::Folder)
+        return false;
+    const sysops::ScopedFsRedirectionOff redirection(item.native && run.is64BitWindows);
+    return sysops::IsScheduledForRestart(item.path);
+}
+
+Outcome Preview(Run& run, const Item& item)
+{
+    if (!IsThere(run, item))
+        return Record(run, item, Outcome::NotPresent);
+    const ItemIdentity identity = IdentityOf(item);
+    if (identity.space != ItemIdentity::Space::None)
+        run.takenAsGone.push_back(identity);
+    return Record(run, item, LeftToTheRestart(run, item) ? Outcome::WouldSchedule : Outcome::WouldRemove);
+}
+
+Outcome Remove(Run& run, const Item& item, const Removal& removal)
 {
     const bool before = Probe(run, item);
-    const Done done = removal();
-    if (!before) {
-        run.Record().Add(item, Outcome::NotPresent);
-        return;
-    }
-    const bool failed = item.CanRemain() ? Probe(run, item) : !done.Succeeded();
-    if (failed && (done.error != ERROR_SUCCESS || !done.why.empty()))
-        run.Record().Add(item, Outcome::Failed, done.why, done.error);
-    else if (failed)
-        run.Record().Add(item, Outcome::Failed, kStillThere);
-    else
-        run.Record().Add(item, Outcome::Removed);
+    const sysops::Result result = removal();
+    if (result.Scheduled())
+        return Record(run, item, Outcome::AtRestart);
+    if (!before)
+        return Record(run, item, Outcome::NotPresent);
+    const bool failed = item.CanRemain() ? Probe(run, item) : !result.Done();
+    if (failed && !result.Done())
+        return Record(run, item, Outcome::Failed, std::string(), result);
+    if (failed)
+        return Record(run, item, Outcome::Failed, kStillThere);
+    return Record(run, item, Outcome::Removed);
 }
 
 }  // namespace
 
-void Act(Run& run, const Item& item, const Removal& removal)
+Outcome Act(Run& run, const Item& item, const Removal& removal)
 {
-    if (run.IsPreview())
-        Preview(run, item);
-    else
-        Remove(run, item, removal);
+    return run.IsPreview() ? Preview(run, item) : Remove(run, item, removal);
 }
 
-void Keep(Run& run, const Item& item, const std::string& why)
+Outcome Keep(Run& run, const Item& item, const std::string& why)
 {
-    if (IsThere(run, item))
-        run.Record().Add(item, Outcome::Kept, why);
-    else
-        run.Record().Add(item, Outcome::NotPresent);
+    return IsThere(run, item) ? Record(run, item, Outcome::Kept, why) : Record(run, item, Outcome::NotPresent);
+}
+
+bool ActedOn(Outcome outcome)
+{
+    return outcome == Outcome::Removed || outcome == Outcome::AtRestart || outcome == Outcome::WouldRemove ||
+           outcome == Outcome::WouldSchedule || outcome == Outcome::Failed;
 }
 
 void KeepUnseen(Run& run, const Item& item, const std::string& why)
@@ -157,7 +166,7 @@ void KeepUnseen(Run& run, const Item& item, const std::string& why)
 
 bool IsThere(Run& run, const Item& item)
 {
-    if (run.IsPreview() && TakenAsGone(run, Identity(item)))
+    if (run.IsPreview() && TakenAsGone(run, IdentityOf(item)))
         return false;
     return Probe(run, item);
 }
@@ -169,23 +178,22 @@ bool FolderHoldsOnly(Run& run, const std::string& folder, const char* name)
         return false;
     for (const std::string& entry : names) {
         std::string path;
-        if (sysops::EqualsNoCase(entry.c_str(), name) || !sysops::JoinPath(folder, entry.c_str(), path, sysops::kFilePathBufferSize))
+        if (sysops::SameText(entry, name) || !sysops::JoinPath(folder, entry.c_str(), path, sysops::kFilePathBufferSize))
             continue;
-        if (!TakenAsGone(run, Identity(Item::File(path))))
+        if (!TakenAsGone(run, IdentityOf(Item::File(path))))
             return false;
     }
     return true;
 }
 
-bool KeyHoldsNothingElse(Run& run, const std::string& key, int view64)
+bool KeyHoldsNothingElse(Run& run, const std::string& key, sysops::RegistryView view)
 {
-    const unsigned long view = sysops::ViewBits(run.is64BitWindows, view64);
     std::vector<std::string> subkeys;
     unsigned long values = 0;
     if (!sysops::ReadKeyContents(key.c_str(), view, subkeys, values) || values != 0)
         return false;
     for (const std::string& name : subkeys) {
-        if (!TakenAsGone(run, KeyIdentity(Item::Key(key + "\\" + name, view64, view))))
+        if (!TakenAsGone(run, KeyIdentity(Item::Key(key + "\\" + name, view))))
             return false;
     }
     return true;

@@ -8,26 +8,9 @@
 #include "uninstall/Run.h"
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace uninstall {
-
-// What a removal call reported: the Win32 error code it gave (0 for
-// success) and, for a failure no code tells, why.
-struct Done {
-    Done(unsigned long code = 0) : error(code) {}  // NOLINT: a plain code converts
-    static Done Failure(std::string because, unsigned long code = 0)
-    {
-        Done done(code);
-        done.why = std::move(because);
-        return done;
-    }
-    bool Succeeded() const { return error == 0 && why.empty(); }
-
-    unsigned long error;
-    std::string why;
-};
 
 // Removes one item and says how that went. It refers to the caller's
 // callable (a lambda) for the length of the one call it is passed to.
@@ -35,28 +18,33 @@ class Removal {
 public:
     template <typename Fn>
     Removal(const Fn& fn)  // NOLINT: converts from any callable, as std::function does
-        : target_(&fn), call_([](const void* target) -> Done { return (*static_cast<const Fn*>(target))(); })
+        : target_(&fn), call_([](const void* target) -> sysops::Result { return (*static_cast<const Fn*>(target))(); })
     {
     }
-    Done operator()() const { return call_(target_); }
+    sysops::Result operator()() const { return call_(target_); }
 
 private:
     const void* target_;
-    Done (*call_)(const void*);
+    sysops::Result (*call_)(const void*);
 };
 
 // In a preview: records whether `item` is there (and takes what it finds as
 // gone for the looks that follow, as the removal would leave it). In a
 // removal: calls `removal`, then records removed, not present or failed.
-void Act(Run& run, const Item& item, const Removal& removal);
+// What it recorded.
+Outcome Act(Run& run, const Item& item, const Removal& removal);
 
 // Records an item of the product the run leaves alone on purpose, and why;
-// one that is not there is recorded as not present.
-void Keep(Run& run, const Item& item, const std::string& why);
+// one that is not there is recorded as not present. What it recorded.
+Outcome Keep(Run& run, const Item& item, const std::string& why);
 
 // Records an item the run must not even look at (a path the install-tree
 // guard refused, a share, a device), as kept, and why.
 void KeepUnseen(Run& run, const Item& item, const std::string& why);
+
+// Whether the outcome says the item was there to act on: removed, failed,
+// or (in a preview) would be removed.
+bool ActedOn(Outcome outcome);
 
 // Whether `item` is there as far as this run can tell: what a preview has
 // taken as gone is not.
@@ -68,7 +56,7 @@ bool FolderHoldsOnly(Run& run, const std::string& folder, const char* name);
 
 // Whether HKLM\key holds no values, and no subkeys but those this run has
 // taken as gone; false when it is not there.
-bool KeyHoldsNothingElse(Run& run, const std::string& key, int view64);
+bool KeyHoldsNothingElse(Run& run, const std::string& key, sysops::RegistryView view);
 
 // After a removal: every item recorded as removed or failed that is still
 // there goes into the record's residue.

@@ -1,8 +1,7 @@
-// Everything the product leaves on a machine, as the lists the run walks:
-// files, shared-library references, single items and registry rows. The
-// walks are in FileCatalogue.cpp and RegistryCatalogue.cpp.
-#include "uninstall/FileCatalogue.h"
-#include "uninstall/RegistryCatalogue.h"
+// Everything the product leaves on a machine, as the lists the run walks.
+#include "uninstall/Catalogue.h"
+
+#include "sysops/Probes.h"
 
 namespace uninstall {
 
@@ -31,6 +30,55 @@ namespace uninstall {
 namespace {
 
 constexpr When W64 = When::On64BitWindows;
+
+// ---- Programs ----
+
+// Before Windows 2000 the product ran as two programs; later as a service.
+// program                 when                    steps
+constexpr ProcessRow kProductProcesses[] = {
+    {"tqcltsrv.exe",       When::BeforeServices,   0},
+    {"tqdaemon.exe",       When::BeforeServices,   1},
+};
+
+// The card middleware's monitor and certificate manager.
+constexpr ProcessRow kMiddlewareProcesses[] = {
+    {"scmon.exe",          When::Always,           1},
+    {"certmng.exe",        When::Always,           1},
+};
+
+// probe                   program             arguments              steps
+constexpr OutsideProgramRow kOutsidePrograms[] = {
+    {"APICore.dll",        "regsvr32.exe",     "-s -u APICore.dll",   1},
+    {"scmon.exe",          "scmon.exe",        "-unregserver",        1},
+};
+
+// ---- Where the product lives ----
+
+constexpr const char* kInstallDirCandidates[] = {
+    "TQM\\Morvane",
+    "TQV\\Morvane",
+    "TQV\\TQV Morvane",
+};
+
+// ending                        cut
+constexpr VendorFolderRule kVendorFolderRules[] = {
+    {"\\TQM\\Morvane",             "\\Morvane"},
+    {"\\TQV\\Morvane",             "\\Morvane"},
+    {"\\TQV\\TQV Morvane",         "\\TQV Morvane"},
+};
+
+// ---- Caches ----
+
+// base                          folder                                    marker        steps
+constexpr CacheRow kInstallerCaches[] = {
+    {CacheBase::ProgramFiles,     INSTALLSHIELD_CACHE PACKAGE_C,            "setup.ilg",  1},
+    {CacheBase::ProgramFiles,     INSTALLSHIELD_CACHE PACKAGE_A,            "setup.ilg",  1},
+    {CacheBase::WindowsInstaller, PACKAGE_A,                                nullptr,      1},
+    {CacheBase::WindowsInstaller, PACKAGE_B,                                nullptr,      0},
+};
+
+// "Startup", then "הפעלה" (Startup on Hebrew Windows), code page 1255.
+constexpr const char* kStartupFolders[] = {"Startup", "\xE4\xF4\xF2\xEC\xE4"};
 
 // ---- Files ----
 
@@ -278,58 +326,129 @@ constexpr RegistryRow kMiddlewareKeys[] = {
 
 }  // namespace
 
-// names                             base                          view  when
-const FileList SystemFileSet32   = {MakeList(kSystemFiles32),   FileBase::SystemDir32,            When::Always};
-const FileList SystemFileSet64   = {MakeList(kSystemFiles64),   FileBase::NativeSystemDir,        W64};
-const FileList MiddlewareFileSet = {MakeList(kMiddlewareFiles), FileBase::SystemDir32,            When::Always};
+// ---- Programs ----
 
-const RefList SharedRefList32    = {MakeList(kSharedRefs32),    FileBase::NativeSystemDir, 0,     When::Always};
-const RefList InstallRefList     = {MakeList(kInstallRefs),     FileBase::InstallDir,      0,     When::Always};
-const RefList SharedRefList64    = {MakeList(kSharedRefs64),    FileBase::NativeSystemDir, 1,     W64};
-const RefList InstallRefList64   = {MakeList(kInstallRefs64),   FileBase::InstallDir,      1,     W64};
-const RefList MiddlewareRefList  = {MakeList(kMiddlewareFiles), FileBase::SystemDir32,     0,     When::Always};
+const Rows<ProcessRow> ProductProcesses = MakeRows(kProductProcesses);
+const ServiceRow ProductService = {"TQcltsrv", When::WithServices, 1};
+const Rows<ProcessRow> MiddlewareProcesses = MakeRows(kMiddlewareProcesses);
+const Rows<OutsideProgramRow> OutsidePrograms = MakeRows(kOutsidePrograms);
+// folder                  file            export on 98 and Me                  export elsewhere          steps
+const IdentityComponentRow IdentityComponent = {
+    "Installation\\Seal5", "idsl5in.dll",  "SealIdentityUninstallNeedReboot",   "SealIdentityUninstall",  1};
 
-const RegistryList DriverKeys           = MakeRegistryList(kDriverKeys);
-const RegistryList VendorKeys           = MakeRegistryList(kVendorKeys);
-const RegistryList CardProviderKeys     = MakeRegistryList(kCardProviderKeys);
-const RegistryList CardProviderKeys64   = MakeRegistryList(kCardProviderKeys64);
-const RegistryList AppRegistrationKeys  = MakeRegistryList(kAppRegistrationKeys);
-const RegistryList SetupPackageKeys     = MakeRegistryList(kSetupPackageKeys);
-const RegistryList UpgradeCodeKeys      = MakeRegistryList(kUpgradeCodeKeys);
-const RegistryList InstallerPackageKeys = MakeRegistryList(kInstallerPackageKeys);
-const RegistryList MiddlewareKeys       = MakeRegistryList(kMiddlewareKeys);
+// ---- Where the product lives ----
+
+const char kInstallDirKey[] = "Software\\TQM\\CardBridge\\Main";
+const char kInstallDirValue[] = "MorvDir";
+const NameList InstallDirCandidates = MakeList(kInstallDirCandidates);
+const Rows<VendorFolderRule> VendorFolderRules = MakeRows(kVendorFolderRules);
+
+// ---- Files ----
+
+// names                             base                          view  when            steps
+const FileList SystemFileSet32   = {MakeList(kSystemFiles32),   FileBase::SystemDir32,            When::Always,   1};
+const FileList SystemFileSet64   = {MakeList(kSystemFiles64),   FileBase::NativeSystemDir,        W64,            1};
+const FileList MiddlewareFileSet = {MakeList(kMiddlewareFiles), FileBase::SystemDir32,            When::Always,   1};
+
+const RefList SharedRefList32    = {MakeList(kSharedRefs32),    FileBase::NativeSystemDir, 0,     When::Always,   1};
+const RefList InstallRefList     = {MakeList(kInstallRefs),     FileBase::InstallDir,      0,     When::Always,   0};
+const RefList SharedRefList64    = {MakeList(kSharedRefs64),    FileBase::NativeSystemDir, 1,     W64,            1};
+const RefList InstallRefList64   = {MakeList(kInstallRefs64),   FileBase::InstallDir,      1,     W64,            0};
+const RefList MiddlewareRefList  = {MakeList(kMiddlewareFiles), FileBase::SystemDir32,     0,     When::Always,   0};
 
 const char kSharedDllsKey[] = CV "\\SharedDLLs";
-const char kInstallerFoldersKey[] = INSTALLER "\\Folders";
-const char kPackageAPacked[] = PACKAGE_A_PACKED;
-const char kPackageBCode[] = PACKAGE_B_CODE;
-
-const char kInstallShieldCachePackageC[] = INSTALLSHIELD_CACHE PACKAGE_C;
-const char kInstallShieldCachePackageA[] = INSTALLSHIELD_CACHE PACKAGE_A;
-const char kInstallShieldCacheMarker[] = "setup.ilg";
 const char kWindowsInstallerFolder[] = "Installer";
-const char kWindowsInstallerCachePackageA[] = PACKAGE_A;
-const char kWindowsInstallerCachePackageB[] = PACKAGE_B;
-const char kPackageBInstallProperties[] = INSTALLER "\\UserData\\S-1-5-18\\Products\\" PACKAGE_B_PACKED "\\InstallProperties";
-const char kLocalPackageValue[] = "LocalPackage";
-const char kMenuProductFolder[] = "Morvane";
-const char kMenuVendorFolder[] = "TQV";
-const char kStartupShortcut[] = "scmon.lnk";
-const char kStartupFolder[] = "Startup";
-// "הפעלה" (Startup on Hebrew Windows), code page 1255.
-const char kHebrewStartupFolder[] = "\xE4\xF4\xF2\xEC\xE4";
-const char kDriversFolder[] = "drivers";
-const char kFilterDriverFile[] = "TqScFilter.sys";
+const Rows<CacheRow> InstallerCaches = MakeRows(kInstallerCaches);
+// key                                                                     value           ending  steps
+const CachedPackageRow CachedPackage = {
+    INSTALLER "\\UserData\\S-1-5-18\\Products\\" PACKAGE_B_PACKED "\\InstallProperties", "LocalPackage", ".msi", 1};
+
+const char kProgramsMenu[] = "Start Menu\\Programs";
+// "תפריט התחלה\תוכניות" (Start Menu\Programs on Hebrew Windows), code page 1255.
+const char kHebrewProgramsMenu[] =
+    "\xFA\xF4\xF8\xE9\xE8" " " "\xE4\xFA\xE7\xEC\xE4" "\\" "\xFA\xE5\xEB\xF0\xE9\xE5\xFA";
+const char kNt4ProgramsMenu[] = "Profiles\\All Users\\Start Menu\\Programs";
+// product     vendor  startup folders                                   shortcut     steps: find product vendor startup
+const MenuRows Menu = {
+    "Morvane", "TQV",  kStartupFolders, sizeof kStartupFolders / sizeof kStartupFolders[0], "scmon.lnk", 1, 1, 1, 1};
+
+// folder      file              when                  steps
+const DriverRow FilterDriver = {"drivers", "TqScFilter.sys", When::WithServices, 0};
+
+// ---- Registry ----
+
+//                                                            steps
+const RegistryList DriverKeys           = {MakeRows(kDriverKeys),           0};
+const RegistryList VendorKeys           = {MakeRows(kVendorKeys),           0};
+const RegistryList CardProviderKeys     = {MakeRows(kCardProviderKeys),     0};
+const RegistryList CardProviderKeys64   = {MakeRows(kCardProviderKeys64),   0};
+const RegistryList AppRegistrationKeys  = {MakeRows(kAppRegistrationKeys),  1};
+const RegistryList SetupPackageKeys     = {MakeRows(kSetupPackageKeys),     1};
+const RegistryList UpgradeCodeKeys      = {MakeRows(kUpgradeCodeKeys),      0};
+const RegistryList InstallerPackageKeys = {MakeRows(kInstallerPackageKeys), 1};
+const RegistryList MiddlewareKeys       = {MakeRows(kMiddlewareKeys),       1};
+
+// package A packed     user data steps  folders key              package B code   folder steps
+const InstallerScans Installer = {PACKAGE_A_PACKED, 1, INSTALLER "\\Folders", PACKAGE_B_CODE, 1};
+
+// ---- The progress bar ----
+
+// windows  system  value  program files  per rejected  install dir  install tree
+const StageSteps Stages = {1, 1, 1, 1, 1, 1, 1};
 
 bool Holds(When when, const RowContext& context)
 {
+    const bool nineX = context.osClass == sysops::OSCLASS_WIN98 || context.osClass == sysops::OSCLASS_WINME;
     switch (when) {
     case When::Always: return true;
     case When::On64BitWindows: return context.is64BitWindows;
+    case When::BeforeServices: return nineX || context.osClass == sysops::OSCLASS_NT4;
+    case When::WithServices: return context.osClass >= sysops::OSCLASS_WIN2000;
+    case When::On9x: return nineX;
+    case When::NotOn9x: return !nineX;
     case When::DriverFileFound: return context.driverFileFound;
     case When::VendorRootEmpty: return false;
     }
     return false;
+}
+
+namespace {
+
+template <typename Row>
+int StepsOf(const Rows<Row>& rows, const RowContext& context)
+{
+    int steps = 0;
+    for (const Row& row : rows)
+        steps += Holds(row.when, context) ? row.steps : 0;
+    return steps;
+}
+
+int StepsOf(const FileList& list, const RowContext& context)
+{
+    return Holds(list.when, context) ? list.steps : 0;
+}
+
+}  // namespace
+
+int StepsBeforeReferences(const RowContext& context)
+{
+    const int locations = Stages.windowsDirectory + Stages.systemDirectories + Stages.installDirValue +
+                          Stages.programFilesDirectory + Stages.installDirectory;
+    const int programs = StepsOf(ProductProcesses, context) +
+                         (Holds(ProductService.when, context) ? ProductService.steps : 0) +
+                         StepsOf(MiddlewareProcesses, context) + kOutsidePrograms[0].steps +
+                         kOutsidePrograms[1].steps + IdentityComponent.steps;
+    int caches = Stages.installTree + CachedPackage.steps;
+    for (const CacheRow& row : InstallerCaches)
+        caches += row.steps;
+    const int files = StepsOf(SystemFileSet32, context) + StepsOf(SystemFileSet64, context) +
+                      StepsOf(MiddlewareFileSet, context);
+    const int menu = Menu.findSteps + Menu.productSteps + Menu.vendorSteps + Menu.startupSteps +
+                     (Holds(FilterDriver.when, context) ? FilterDriver.steps : 0);
+    const int registry = VendorKeys.steps + CardProviderKeys.steps + CardProviderKeys64.steps +
+                         AppRegistrationKeys.steps + SetupPackageKeys.steps + UpgradeCodeKeys.steps +
+                         Installer.userDataSteps + InstallerPackageKeys.steps;
+    return locations + programs + caches + files + menu + registry;
 }
 
 #undef PACKAGE_A

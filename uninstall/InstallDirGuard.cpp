@@ -137,7 +137,7 @@ bool Holds(const Components& outer, const Components& inner)
     if (outer.empty() || outer.size() > inner.size())
         return false;
     for (std::size_t i = 0; i < outer.size(); ++i) {
-        if (!sysops::SameNameNoCase(outer[i], inner[i]))
+        if (!sysops::SameText(outer[i], inner[i]))
             return false;
     }
     return true;
@@ -166,7 +166,7 @@ void AddFromSystem(const RunPaths& paths, ProtectedFolders& folders)
         Add(folders, dir, Reach::AlsoInside);
 }
 
-void AddProfiles(REGSAM view, ProtectedFolders& folders)
+void AddProfiles(sysops::RegistryView view, ProtectedFolders& folders)
 {
     std::string profiles;
     if (sysops::ReadFolderValue(kProfileList, "ProfilesDirectory", view, profiles)) {
@@ -193,7 +193,7 @@ void AddProfiles(REGSAM view, ProtectedFolders& folders)
 void AddFromRegistry(bool is64BitWindows, ProtectedFolders& folders)
 {
     for (const int view64 : {0, 1}) {
-        const REGSAM view = sysops::ViewBits(is64BitWindows, view64);
+        const sysops::RegistryView view = sysops::RegistryView::Of(is64BitWindows, view64);
         for (const RegistryFolder& row : kRegistryFolders) {
             std::string dir;
             if (sysops::ReadFolderValue(row.key, row.value, view, dir))
@@ -286,7 +286,7 @@ bool ClashesByIdentity(const sysops::FolderChain& chain, const ProtectedFolders&
 bool IsDriveFolder(const Components& tree)
 {
     for (const char* name : kDriveFolders) {
-        if (sysops::SameNameNoCase(tree[1], name))
+        if (sysops::SameText(tree[1], name))
             return true;
     }
     return false;
@@ -305,6 +305,25 @@ constexpr char kNotFixed[] = "not on a fixed local drive";
 constexpr char kNoName[] = "its full name cannot be read";
 constexpr char kProtected[] = "a folder of Windows, of other software or of users, or one holding such a folder";
 constexpr char kLinked[] = "a folder on its way is a link, or cannot be opened as a folder";
+
+// The install directory's long name, asked for only as far as the chain
+// holds it: below a folder that is not there, anybody may make one, a link
+// to a server among them, before the file system is asked. The part not
+// there is taken as it is spelt.
+bool HeldLongName(const sysops::FolderChain& chain, std::string& canonical)
+{
+    const std::string& path = chain.Path();
+    if (chain.State() != sysops::ChainState::Missing || chain.Depth() == 0)
+        return sysops::CanonicalPath(path, canonical);
+    const std::string held = sysops::FolderPrefixes(path)[chain.Depth() - 1];
+    if (!sysops::CanonicalPath(held, canonical))
+        return false;
+    const std::size_t tail = held.size() + (held.back() == '\\' ? 0 : 1);
+    if (canonical.back() != '\\')
+        canonical.push_back('\\');
+    canonical += path.substr(tail);
+    return true;
+}
 
 InstallTreeVerdict Refusal(const char* why)
 {
@@ -325,7 +344,7 @@ InstallTreeVerdict JudgeInstallTree(const std::string& installDir, const RunPath
     if (chain.Hold(installDir) == sysops::ChainState::Refused)
         return Refusal(kLinked);
     std::string canonical;
-    if (!sysops::CanonicalPath(installDir, canonical))
+    if (!HeldLongName(chain, canonical))
         return Refusal(kNoName);
     const Components tree = Split(canonical);
     if (tree.size() < 2)

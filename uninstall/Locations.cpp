@@ -8,6 +8,8 @@
 #include "sysops/Probes.h"
 #include "sysops/Registry.h"
 #include "sysops/RegistryValue.h"
+#include "uninstall/Catalogue.h"
+#include "uninstall/Texts.h"
 
 namespace uninstall {
 namespace {
@@ -15,26 +17,14 @@ namespace {
 using sysops::FileExists;
 using sysops::JoinPath;
 
-constexpr const char* kNoWindirMessage = "Unable to find WINDIR variable. Program will abort !";
-constexpr const char* kNoSysWow64Message = "Unable to find Windows SysWOW64 Directory. Program will abort !";
-constexpr const char* kNoSystemDirMessage = "Unable to find Windows System Directory. Program will abort !";
 
 // A directory is a system directory when it holds this file.
 constexpr const char* kSystemDirMarker = "advapi32.dll";
 
-// Where the install directory may be, below the program-files directory, in
-// the order they are tried.
-constexpr const char* kInstallDirCandidates[] = {
-    "TQM\\Morvane",
-    "TQV\\Morvane",
-    "TQV\\TQV Morvane",
-};
 
 constexpr int kProgramFilesCandidates = 6;
 
-// "תפריט התחלה\תוכניות" (Start Menu\Programs on Hebrew Windows), code page 1255.
-constexpr const char* kHebrewProgramsMenu =
-    "\xFA\xF4\xF8\xE9\xE8" " " "\xE4\xFA\xE7\xEC\xE4" "\\" "\xFA\xE5\xEB\xF0\xE9\xE5\xFA";
+
 
 bool IsSystemDir(const std::string& dir, bool native)
 {
@@ -47,11 +37,11 @@ bool IsSystemDir(const std::string& dir, bool native)
 bool FindWindowsDir(Run& run)
 {
     if (!sysops::ReadEnvironment("WINDIR", run.paths.windowsDir)) {
-        run.ErrorBox(kNoWindirMessage);
+        run.ErrorBox(texts::kNoWindir);
         return false;
     }
-    run.DebugBox(run.paths.windowsDir, "Environment Variable WINDIR");
-    run.Step();
+    run.DebugBox(run.paths.windowsDir, texts::kWindirCaption);
+    run.Step(Stages.windowsDirectory);
     return true;
 }
 
@@ -70,22 +60,22 @@ bool FindSystemDirs(Run& run)
     RunPaths& paths = run.paths;
     if (!run.is64BitWindows) {
         if (!Find32BitWindowsSystemDir(paths)) {
-            run.ErrorBox(kNoSystemDirMessage);
+            run.ErrorBox(texts::kNoSystemDir);
             return false;
         }
     } else {
         if (!JoinPath(paths.windowsDir, "SysWOW64", paths.systemDir32) || !IsSystemDir(paths.systemDir32, false)) {
-            run.ErrorBox(kNoSysWow64Message);
+            run.ErrorBox(texts::kNoSysWow64);
             return false;
         }
-        run.DebugBox(paths.systemDir32, "Windows SysWOW64 Directory");
+        run.DebugBox(paths.systemDir32, texts::kSysWow64Caption);
         if (!JoinPath(paths.windowsDir, "system32", paths.systemDir64) || !IsSystemDir(paths.systemDir64, true)) {
-            run.ErrorBox(kNoSystemDirMessage);
+            run.ErrorBox(texts::kNoSystemDir);
             return false;
         }
     }
-    run.DebugBox(paths.systemDir32, "Windows System Directory");
-    run.Step();
+    run.DebugBox(paths.systemDir32, texts::kSystemDirCaption);
+    run.Step(Stages.systemDirectories);
     return true;
 }
 
@@ -95,7 +85,7 @@ bool FindSystemDirs(Run& run)
 void ReadInstallDirFromRegistry(Run& run)
 {
     sysops::UniqueRegKey key;
-    if (sysops::OpenKey(kInstallDirKey, KEY_QUERY_VALUE | READ_CONTROL | run.ProductView(), key) == ERROR_SUCCESS) {
+    if (sysops::OpenKey(kInstallDirKey, KEY_QUERY_VALUE | READ_CONTROL | run.ProductView().bits, key).Done()) {
         const HANDLE handle = reinterpret_cast<HANDLE>(key.Get());
         if (!sysops::IsNtFamily() || sysops::OnlyAdministratorsMayChange(handle, sysops::ObjectKind::RegistryKey))
             sysops::ReadStringValue(key.Get(), kInstallDirValue, run.paths.installDir);
@@ -103,7 +93,7 @@ void ReadInstallDirFromRegistry(Run& run)
             run.Record().Note("location", std::string("install directory value ignored: HKLM\\") + kInstallDirKey +
                                               " may be written by others");
     }
-    run.Step();
+    run.Step(Stages.installDirValue);
 }
 
 // Candidate `number` (1 to 6) for the program-files directory; false when it
@@ -132,10 +122,10 @@ void FindProgramFilesDir(Run& run)
             run.paths.programFilesDir = candidate;
             break;
         }
-        run.Step();
+        run.Step(Stages.perRejectedProgramFilesCandidate);
     }
-    run.DebugBox(run.paths.programFilesDir, "Environment Variable PROGRAMFILES");
-    run.Step();
+    run.DebugBox(run.paths.programFilesDir, texts::kProgramFilesCaption);
+    run.Step(Stages.programFilesDirectory);
 }
 
 void FindInstallDirCandidate(RunPaths& paths)
@@ -144,7 +134,7 @@ void FindInstallDirCandidate(RunPaths& paths)
     // below the root of whatever drive is current.
     if (!paths.installDir.empty() || paths.programFilesDir.empty())
         return;
-    for (const char* tail : kInstallDirCandidates) {
+    for (const char* tail : InstallDirCandidates) {
         std::string candidate;
         if (JoinPath(paths.programFilesDir, tail, candidate) && FileExists(candidate.c_str(), ".")) {
             paths.installDir = candidate;
@@ -158,8 +148,8 @@ void FinishInstallDir(Run& run)
     std::string& installDir = run.paths.installDir;
     if (!installDir.empty() && installDir.back() == '\\')
         installDir.pop_back();
-    run.DebugBox(installDir, "Morvane Directory");
-    run.Step();
+    run.DebugBox(installDir, texts::kInstallDirCaption);
+    run.Step(Stages.installDirectory);
 }
 
 // The Hebrew-named menu when it holds the product's folder, and the English
@@ -171,10 +161,10 @@ std::vector<std::string> ChooseMenus(const std::string& base)
     std::string menu;
     std::string product;
     sysops::FolderChain chain;
-    if (JoinPath(base, kHebrewProgramsMenu, menu) && JoinPath(menu, "Morvane", product) &&
+    if (JoinPath(base, kHebrewProgramsMenu, menu) && JoinPath(menu, Menu.productFolder, product) &&
         chain.Hold(product, sysops::Links::OfAdministratorsAboveTheEnd) == sysops::ChainState::Held)
         menus.push_back(menu);
-    if (JoinPath(base, "Start Menu\\Programs", menu))
+    if (JoinPath(base, kProgramsMenu, menu))
         menus.push_back(menu);
     return menus;
 }
@@ -198,7 +188,7 @@ std::vector<std::string> FindMenuDirs(const std::string& windowsDir, int osClass
         return windowsDir.empty() ? std::vector<std::string>() : ChooseMenus(windowsDir);
     if (osClass == sysops::OSCLASS_NT4) {
         std::string menu;
-        if (windowsDir.empty() || !JoinPath(windowsDir, "Profiles\\All Users\\Start Menu\\Programs", menu))
+        if (windowsDir.empty() || !JoinPath(windowsDir, kNt4ProgramsMenu, menu))
             return {};
         return {menu};
     }

@@ -19,8 +19,4 @@ bool DiscoverLocations(Run& run);
 // one; none when this Windows has none the program knows.
 std::vector<std::string> FindMenuDirs(const std::string& windowsDir, int osClass);
 
-// Registry key and value that name the install directory.
-constexpr const char* kInstallDirKey = "Software\\TQM\\CardBridge\\Main";
-constexpr const char* kInstallDirValue = "MorvDir";
-
 }  // namespace uninstall

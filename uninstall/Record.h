@@ -4,6 +4,9 @@
 // /preview), one line per fact.
 #pragma once
 
+#include "sysops/Registry.h"
+#include "sysops/Result.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -26,10 +29,12 @@ enum class ItemKind {
 
 enum class Outcome {
     Removed,
-    WouldRemove,  // a preview found it
+    AtRestart,      // in use: Windows removes it at the next restart
+    WouldRemove,    // a preview found it
+    WouldSchedule,  // a preview found it already left to the next restart
     NotPresent,
-    Kept,         // there, but not the product's to remove; `why` says why
-    Failed,       // there, and still there after the attempt; `error` says why
+    Kept,           // there, but not the product's to remove; `why` says why
+    Failed,         // there, and still there after the attempt; `error` says why
 };
 
 // One thing the run acts on, named fully enough to find it again.
@@ -38,33 +43,47 @@ struct Item {
     std::string path;   // file path; registry key under HKLM; image, service or program name
     std::string value;  // registry value name; a program's arguments; an export's name
     std::string entry;  // the name a list value holds; the file a value must name
-    int view64 = 0;               // registry items: the view as the catalogue numbers it
-    unsigned long viewBits = 0;   // ... and as access-mask bits on this machine (0 on 32-bit Windows)
+    sysops::RegistryView view;    // registry items: the view, as this run selects it
     bool native = false;          // file items: in the native system directory of 64-bit Windows
 
     static Item File(const std::string& path, bool native = false);
     static Item Tree(const std::string& path);
     static Item Folder(const std::string& path);
-    static Item Key(const std::string& key, int view64, unsigned long viewBits);
-    static Item Value(const std::string& key, const std::string& value, int view64, unsigned long viewBits);
-    static Item ListEntry(const std::string& key, const std::string& value, const std::string& entry, int view64,
-                          unsigned long viewBits);
+    static Item Key(const std::string& key, sysops::RegistryView view);
+    static Item Value(const std::string& key, const std::string& value, sysops::RegistryView view);
+    static Item ListEntry(const std::string& key, const std::string& value, const std::string& entry,
+                          sysops::RegistryView view);
     static Item Process(const std::string& image);
     static Item Service(const std::string& name);
     static Item OutsideProgram(const std::string& path, const std::string& arguments);
     static Item IdentityComponent(const std::string& path, const std::string& exportName);
-    static Item InstallerRecord(const std::string& key, const std::string& value, int view64,
-                                unsigned long viewBits);
+    static Item InstallerRecord(const std::string& key, const std::string& value, sysops::RegistryView view);
 
     // Whether "still there" can be asked of it after the run (programs run
     // and exports called cannot).
     bool CanRemain() const;
 };
 
+// What an item is, so that two items can be told to be one thing: a file
+// named in two letter cases, or a registry key both views share. Names
+// compare without regard to case.
+struct ItemIdentity {
+    enum class Space { None, Files, NativeFiles, Registry, Processes, Services };
+    Space space = Space::None;
+    std::string path;   // a file's path; a key's own name in the registry; an image; a service
+    std::string value;  // a registry value's name
+    std::string entry;  // a name in a list value
+
+    // Whether this is `other`, or lies below it (a file in a folder, a key
+    // or value below a key, an entry of a list value).
+    bool IsOrLiesBelow(const ItemIdentity& other) const;
+};
+
 // "file C:\Windows\system32\x.dll", "value HKLM\Software\Run /v Name /reg:32": what
 // and which, as an administrator would look for it.
 std::string Describe(const Item& item);
-// "removed", "would remove", "not present", "kept", "failed".
+// "removed", "at restart", "would remove", "would schedule", "not present",
+// "kept", "failed".
 const char* OutcomeWord(Outcome outcome);
 
 // Where the record's lines go; the record keeps everything in memory too.
@@ -77,8 +96,8 @@ public:
 struct RecordEntry {
     Item item;
     Outcome outcome;
-    std::string why;          // for Kept; for Failed when there is no error code
-    unsigned long error = 0;  // for Failed: the Win32 error code, when the removal call gave one
+    std::string why;       // for Kept
+    sysops::Result result;  // for Failed: what the removal call said
 };
 
 class RunRecord {
@@ -87,7 +106,8 @@ public:
 
     // A fact that is not an item: "location", "stage", the header's lines.
     void Note(const char* keyword, const std::string& text);
-    void Add(const Item& item, Outcome outcome, const std::string& why = std::string(), unsigned long error = 0);
+    void Add(const Item& item, Outcome outcome, const std::string& why = std::string(),
+             sysops::Result result = sysops::Result::Ok());
 
     const std::vector<RecordEntry>& Entries() const { return entries_; }
     std::size_t Count(Outcome outcome) const;

@@ -7,42 +7,32 @@
 namespace uninstall {
 namespace {
 
-Item ItemOf(const Run& run, const RegistryRow& row)
+Item ItemOf(const RegistryRow& row, sysops::RegistryView view)
 {
-    const unsigned long view = sysops::ViewBits(run.is64BitWindows, row.view64);
     if (row.value == nullptr)
-        return Item::Key(row.key, row.view64, view);
+        return Item::Key(row.key, view);
     switch (row.rule) {
     case ValueRule::DropEntry:
-        return Item::ListEntry(row.key, row.value, row.match, row.view64, view);
+        return Item::ListEntry(row.key, row.value, row.match, view);
     case ValueRule::IfNamesFile: {
-        Item item = Item::Value(row.key, row.value, row.view64, view);
+        Item item = Item::Value(row.key, row.value, view);
         item.entry = row.match;
         return item;
     }
     case ValueRule::Whole:
         break;
     }
-    return Item::Value(row.key, row.value, row.view64, view);
+    return Item::Value(row.key, row.value, view);
 }
 
-// The value calls report nothing; whether the value went is looked at afterwards.
-unsigned long RemoveRow(const RegistryRow& row)
+sysops::Result RemoveRow(const RegistryRow& row, sysops::RegistryView view)
 {
-    if (row.value == nullptr)
-        return static_cast<unsigned long>(sysops::DeleteRegistryItem(row.key, nullptr, row.view64));
-    switch (row.rule) {
-    case ValueRule::Whole:
-        sysops::DeleteRegistryItem(row.key, row.value, row.view64);
-        break;
-    case ValueRule::DropEntry:
-        sysops::RemoveListEntry(row.key, row.value, row.match, row.view64);
-        break;
-    case ValueRule::IfNamesFile:
-        sysops::DeleteValueNamingFile(row.key, row.value, row.match, row.view64);
-        break;
+    switch (row.value == nullptr ? ValueRule::Whole : row.rule) {
+    case ValueRule::Whole: return sysops::DeleteRegistryItem(row.key, row.value, view);
+    case ValueRule::DropEntry: return sysops::RemoveListEntry(row.key, row.value, row.match, view);
+    case ValueRule::IfNamesFile: return sysops::DeleteValueNamingFile(row.key, row.value, row.match, view);
     }
-    return 0;
+    return sysops::Result::Ok();
 }
 
 // Why a row of the product stays when its condition does not hold.
@@ -53,12 +43,6 @@ const char* WhyKept(When when)
     case When::VendorRootEmpty: return "other software's keys or values are in it";
     default: return "not for this machine";
     }
-}
-
-bool WasThere(const RunRecord& record)
-{
-    const Outcome outcome = record.Entries().back().outcome;
-    return outcome == Outcome::Removed || outcome == Outcome::WouldRemove || outcome == Outcome::Failed;
 }
 
 }  // namespace
@@ -72,17 +56,20 @@ void RemoveRegistryRows(Run& run, const RegistryList& list, const RowContext& co
         // Rows for another kind of machine name nothing here.
         if (row.when == When::On64BitWindows && !context.is64BitWindows)
             continue;
-        const Item item = ItemOf(run, row);
-        const bool applies = row.when == When::VendorRootEmpty ? KeyHoldsNothingElse(run, row.key, row.view64)
+        const sysops::RegistryView view = run.View(row.view64);
+        const Item item = ItemOf(row, view);
+        const bool applies = row.when == When::VendorRootEmpty ? KeyHoldsNothingElse(run, row.key, view)
                                                                 : Holds(row.when, context);
+        Outcome outcome = Outcome::NotPresent;
         if (applies)
-            Act(run, item, [&row] { return RemoveRow(row); });
+            outcome = Act(run, item, [&row, view] { return RemoveRow(row, view); });
         else if (row.when != When::VendorRootEmpty || foundAny)
-            Keep(run, item, WhyKept(row.when));
+            outcome = Keep(run, item, WhyKept(row.when));
         else
             run.Record().Add(item, Outcome::NotPresent);
-        foundAny = foundAny || WasThere(run.Record());
+        foundAny = foundAny || ActedOn(outcome);
     }
+    run.Step(list.steps);
 }
 
 }  // namespace uninstall

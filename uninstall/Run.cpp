@@ -1,7 +1,8 @@
 #include "uninstall/Run.h"
 
+#include "uninstall/Texts.h"
+
 #include "sysops/Probes.h"
-#include "sysops/Registry.h"
 #include "sysops/SystemInfo.h"
 
 #include <windows.h>
@@ -9,8 +10,8 @@
 namespace uninstall {
 
 Run::Run(RunHost& host, RunRecord& record, Mode mode)
-    : is64BitWindows(sysops::Is64BitWindows() == 1), host_(host), record_(record), mode_(mode),
-      startMs_(sysops::Milliseconds())
+    : is64BitWindows(sysops::Is64BitWindows()), osClass(sysops::GetOsClass()), host_(host), record_(record),
+      mode_(mode), startMs_(sysops::Milliseconds())
 {
 }
 
@@ -19,12 +20,12 @@ void Run::BeginStage(const char* name)
     record_.Note("stage", std::string(name) + " at " + std::to_string(sysops::Milliseconds() - startMs_) + " ms");
 }
 
-void Run::Step()
+void Run::Step(int steps)
 {
-    if (host_.IsSilent() || stepCount_ > kProgressSteps)
-        return;
-    host_.StepProgress();
-    ++stepCount_;
+    for (int i = 0; i < steps && !host_.IsSilent() && stepCount_ <= kProgressSteps; ++i) {
+        host_.StepProgress();
+        ++stepCount_;
+    }
 }
 
 void Run::DebugBox(const std::string& text, const char* caption)
@@ -36,24 +37,22 @@ void Run::DebugBox(const std::string& text, const char* caption)
 void Run::ErrorBox(const char* text)
 {
     if (!host_.IsSilent())
-        host_.ShowMessage(text, "Error", MB_ICONERROR);
+        host_.ShowMessage(text, texts::kErrorCaption, MB_ICONERROR);
 }
 
 RowContext Run::Context() const
 {
     RowContext context;
     context.is64BitWindows = is64BitWindows;
+    context.osClass = osClass;
     return context;
 }
 
-unsigned long Run::InstallerView() const
+std::vector<sysops::RegistryView> Run::Views() const
 {
-    return sysops::ViewBits(is64BitWindows, 1);
-}
-
-unsigned long Run::ProductView() const
-{
-    return sysops::ViewBits(is64BitWindows, 0);
+    if (!is64BitWindows)
+        return {View(0)};
+    return {View(0), View(1)};
 }
 
 }  // namespace uninstall

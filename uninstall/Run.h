@@ -28,8 +28,9 @@ public:
     RunHost& Host() { return host_; }
     bool IsSilent() const { return host_.IsSilent(); }
 
-    // One step of the bar, unless silent or already full.
-    void Step();
+    // `steps` steps of the bar (the catalogue's weights), each unless silent
+    // or already full.
+    void Step(int steps = 1);
     int StepCount() const { return stepCount_; }
 
     // Shown only with /debug.
@@ -43,26 +44,31 @@ public:
 
     // What the catalogue's conditions ask of this run.
     RowContext Context() const;
-    // The view bits of the registry view Windows Installer keeps its records
-    // in: the 64-bit one on 64-bit Windows.
-    unsigned long InstallerView() const;
-    // The view bits of the product's own configuration, written by its
-    // 32-bit installer: the 32-bit view on 64-bit Windows.
-    unsigned long ProductView() const;
+    // The registry view a catalogue row names (view64: 1 the 64-bit one).
+    sysops::RegistryView View(int view64) const { return sysops::RegistryView::Of(is64BitWindows, view64); }
+    // The view Windows Installer keeps its records in: the 64-bit one on
+    // 64-bit Windows.
+    sysops::RegistryView InstallerView() const { return View(1); }
+    // The view of the product's own configuration, written by its 32-bit
+    // installer: the 32-bit one on 64-bit Windows.
+    sysops::RegistryView ProductView() const { return View(0); }
+    // Every view, the 32-bit one first.
+    std::vector<sysops::RegistryView> Views() const;
 
     bool IsPreview() const { return mode_ == Mode::Preview; }
     RunRecord& Record() { return record_; }
 
     RunPaths paths;
+    // Asked once, when the run begins.
     const bool is64BitWindows;
+    const int osClass;
     // The install directory as the guard accepted it, once the locations
     // are known: the only way to the install tree. Empty when there is none
     // or it was refused, and then installTreeRefusal says why.
     std::optional<AcceptedTree> installTree;
     std::string installTreeRefusal;
-    // What a preview has found and so takes as gone, by identity (Act.h);
-    // a few hundred at most.
-    std::vector<std::string> takenAsGone;
+    // What a preview has found and so takes as gone; a few hundred at most.
+    std::vector<ItemIdentity> takenAsGone;
 
 private:
     RunHost& host_;

@@ -5,6 +5,7 @@
 #include "uninstall/Locations.h"
 #include "uninstall/Run.h"
 #include "uninstall/Steps.h"
+#include "uninstall/Texts.h"
 #include "sysops/Clock.h"
 #include "sysops/SystemInfo.h"
 
@@ -15,16 +16,13 @@
 namespace uninstall {
 namespace {
 
-constexpr const char* kFinalMessage =
-    "Morvane has been removed successfuly.\n\nPlease Reboot the computer to complete the operation.";
-
 // The last part of the bar fills at ten steps a second.
 constexpr unsigned long kFillPauseMs = 100;
 
 void Start(Run& run)
 {
     run.Host().DisableButtons();
-    run.Host().SetStatus("Uninstalling...");
+    run.Host().SetStatus(texts::kRunning);
 }
 
 // A run cut short removed nothing, but the dialog would offer no way out:
@@ -74,7 +72,7 @@ void Finish(Run& run)
             run.Step();
             sysops::Pause(kFillPauseMs);
         }
-        run.Host().ShowMessage(kFinalMessage, "Information", MB_ICONINFORMATION);
+        run.Host().ShowMessage(texts::kFinal, texts::kFinalCaption, MB_ICONINFORMATION);
     }
     if (!run.IsPreview())
         run.Host().Close();

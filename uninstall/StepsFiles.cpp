@@ -6,7 +6,7 @@
 #include "sysops/PathText.h"
 #include "sysops/Probes.h"
 #include "sysops/RegistryValue.h"
-#include "sysops/SystemInfo.h"
+#include "sysops/Restart.h"
 #include "uninstall/Act.h"
 #include "uninstall/FileCatalogue.h"
 #include "uninstall/Locations.h"
@@ -18,46 +18,22 @@
 namespace uninstall {
 namespace {
 
-using sysops::DeleteFileOrTree;
 using sysops::FileExists;
 using sysops::JoinPath;
-
-// Install directories the product's setups choose, and the part that names
-// the vendor folder holding them.
-struct VendorFolderRule {
-    const char* ending;
-    const char* cut;  // a backslash, then the product folder's name
-};
-constexpr VendorFolderRule kVendorFolderRules[] = {
-    {"\\TQM\\Morvane", "\\Morvane"},
-    {"\\TQV\\Morvane", "\\Morvane"},
-    {"\\TQV\\TQV Morvane", "\\TQV Morvane"},
-};
-
-// Windows Installer caches an installed database under this name ending.
-constexpr char kCachedDatabaseEnding[] = ".msi";
-
-// A removal call's result as the record takes it.
-unsigned long ResultOf(int succeeded)
-{
-    return succeeded != 0 ? 0ul : sysops::LastError();
-}
 
 // Why a tree on a held path is left alone.
 constexpr char kLinkOnTheWay[] = "a folder on its way is a link, or it is not a folder";
 
+// What is in use in a tree goes at the restart where only administrators
+// could have put it.
+constexpr sysops::InUse kTreeInUse = sysops::InUse::GoesAtRestartIfOnlyAdministrators;
+
 // Removes the tree the chain holds; `folder` names it as the run found it.
-void RemoveHeldTree(Run& run, const std::string& folder, sysops::FolderChain& chain)
+Outcome RemoveHeldTree(Run& run, const std::string& folder, sysops::FolderChain& chain)
 {
     if (chain.State() == sysops::ChainState::Refused)
-        Keep(run, Item::Tree(folder), kLinkOnTheWay);
-    else
-        Act(run, Item::Tree(folder), [&chain] { return ResultOf(sysops::DeleteHeldTree(chain)); });
-}
-
-void RemoveFile(Run& run, const std::string& path)
-{
-    Act(run, Item::File(path), [&path] { return ResultOf(sysops::DeleteFileAtPath(path.c_str())); });
+        return Keep(run, Item::Tree(folder), kLinkOnTheWay);
+    return Act(run, Item::Tree(folder), [&chain] { return sysops::DeleteHeldTree(chain, kTreeInUse); });
 }
 
 // Deletes the held tree `folder`; its parent `vendorFolder` goes too when the
@@ -72,20 +48,25 @@ void RemoveTreeAndVendorFolder(Run& run, const std::string& folder, sysops::Fold
     const bool treeIsThere = chain.State() == sysops::ChainState::Held && IsThere(run, Item::Tree(folder));
     const bool vendorFolderIsOurs = chain.State() != sysops::ChainState::Refused &&
                                     FolderHoldsOnly(run, vendorFolder, productName);
-    RemoveHeldTree(run, folder, chain);
-    if (vendorFolderIsOurs) {
-        Act(run, vendor, [&chain] { return Done(chain.RemoveEmptyFolder(chain.Levels() - 2)); });
-    } else if (treeIsThere) {
+    const std::size_t vendorLevel = chain.Levels() - 2;
+    // A vendor folder only administrators could have changed follows a tree
+    // that goes at the restart.
+    const bool vendorMayWait = sysops::OnlyAdministratorsHold(chain, vendorLevel + 1);
+    const Outcome tree = RemoveHeldTree(run, folder, chain);
+    if (vendorFolderIsOurs && tree == Outcome::AtRestart && vendorMayWait)
+        Act(run, vendor, [&vendorFolder] { return sysops::ScheduleForRestart(vendorFolder, true); });
+    else if (vendorFolderIsOurs)
+        Act(run, vendor, [&chain, vendorLevel] { return chain.RemoveEmptyFolder(vendorLevel); });
+    else if (treeIsThere)
         Keep(run, vendor, "other software's files are in it");
-    } else {
+    else
         run.Record().Add(vendor, Outcome::NotPresent);
-    }
 }
 
 const VendorFolderRule* VendorFolderRuleFor(const std::string& installDir)
 {
-    for (const VendorFolderRule& rule : kVendorFolderRules) {
-        if (installDir.size() > std::strlen(rule.ending) && sysops::EndsWithNoCase(installDir, rule.ending))
+    for (const VendorFolderRule& rule : VendorFolderRules) {
+        if (installDir.size() > std::strlen(rule.ending) && sysops::EndsWithText(installDir, rule.ending))
             return &rule;
     }
     return nullptr;
@@ -99,89 +80,63 @@ void RemoveInstallTree(Run& run)
         if (!run.paths.installDir.empty())
             KeepUnseen(run, Item::Tree(run.paths.installDir),
                        "the install-tree guard refused the folder: " + run.installTreeRefusal);
-        run.Step();
-        return;
-    }
-    AcceptedTree& tree = *run.installTree;
-    const std::string& installDir = tree.Path();
-    if (const VendorFolderRule* rule = VendorFolderRuleFor(installDir)) {
+    } else if (const VendorFolderRule* rule = VendorFolderRuleFor(run.installTree->Path())) {
+        const std::string& installDir = run.installTree->Path();
         const std::string vendorFolder = installDir.substr(0, installDir.size() - std::strlen(rule->cut));
-        RemoveTreeAndVendorFolder(run, installDir, tree.Chain(), vendorFolder, rule->cut + 1);
+        RemoveTreeAndVendorFolder(run, installDir, run.installTree->Chain(), vendorFolder, rule->cut + 1);
     } else {
-        RemoveHeldTree(run, installDir, tree.Chain());
+        RemoveHeldTree(run, run.installTree->Path(), run.installTree->Chain());
     }
-    run.Step();
+    run.Step(Stages.installTree);
 }
 
-// Deletes "base\relative" as a tree when it holds `marker`; the folder is
-// held from the look to the deletion.
-void DeleteTreeHolding(Run& run, const std::string& base, const char* relative, const char* marker)
+// An installer's cache folder, held from the look to the deletion; one that
+// needs a marker goes only when it holds it.
+void RemoveCache(Run& run, const CacheRow& row)
 {
+    std::string base = run.paths.programFilesDir;
+    if (row.base == CacheBase::WindowsInstaller && !JoinPath(run.paths.windowsDir, kWindowsInstallerFolder, base))
+        base.clear();
     std::string folder;
-    if (base.empty() || !JoinPath(base, relative, folder))
-        return;
-    sysops::FolderChain chain;
-    chain.Hold(folder);
-    if (chain.State() == sysops::ChainState::Held && FileExists(folder.c_str(), marker))
-        RemoveHeldTree(run, folder, chain);
-    else if (chain.State() == sysops::ChainState::Refused)
-        Keep(run, Item::Tree(folder), kLinkOnTheWay);
-    else
-        Keep(run, Item::Tree(folder), std::string("no ") + marker + " in it");
-}
-
-// Deletes the tree "base\name" when base holds an entry of that name.
-void DeleteTreeIfPresent(Run& run, const std::string& base, const char* name)
-{
-    std::string folder;
-    if (base.empty() || !JoinPath(base, name, folder))
-        return;
-    sysops::FolderChain chain;
-    chain.Hold(folder);
-    RemoveHeldTree(run, folder, chain);
-}
-
-void RemoveInstallerCaches(Run& run)
-{
-    DeleteTreeHolding(run, run.paths.programFilesDir, kInstallShieldCachePackageC, kInstallShieldCacheMarker);
-    run.Step();
-    DeleteTreeHolding(run, run.paths.programFilesDir, kInstallShieldCachePackageA, kInstallShieldCacheMarker);
-    run.Step();
-
-    std::string installerDir;
-    JoinPath(run.paths.windowsDir, kWindowsInstallerFolder, installerDir);
-    DeleteTreeIfPresent(run, installerDir, kWindowsInstallerCachePackageA);
-    run.Step();
-    DeleteTreeIfPresent(run, installerDir, kWindowsInstallerCachePackageB);  // no step of its own
+    if (!base.empty() && JoinPath(base, row.folder, folder)) {
+        sysops::FolderChain chain;
+        chain.Hold(folder);
+        if (row.marker == nullptr || chain.State() == sysops::ChainState::Refused ||
+            (chain.State() == sysops::ChainState::Held && FileExists(folder.c_str(), row.marker)))
+            RemoveHeldTree(run, folder, chain);
+        else
+            Keep(run, Item::Tree(folder), std::string("no ") + row.marker + " in it");
+    }
+    run.Step(row.steps);
 }
 
 // Windows Installer keeps the databases it caches directly in
-// "<Windows>\Installer", named "<something>.msi". A value that names any
-// other file is not the product's to delete, whoever wrote it.
+// "<Windows>\Installer". A value that names any other file is not the
+// product's to delete, whoever wrote it.
 bool IsCachedDatabase(const std::string& path, const std::string& windowsDir)
 {
     std::string folder;
     if (windowsDir.empty() || !JoinPath(windowsDir, kWindowsInstallerFolder, folder))
         return false;
     folder.push_back('\\');
-    if (path.size() <= folder.size() || !sysops::EqualsNoCase(path.substr(0, folder.size()).c_str(), folder.c_str()))
+    if (path.size() <= folder.size() || !sysops::StartsWithText(path, folder))
         return false;
     const std::string name = path.substr(folder.size());
-    return name.find_first_of("\\/:") == std::string::npos && name.size() > std::strlen(kCachedDatabaseEnding) &&
-           sysops::EndsWithNoCase(name, kCachedDatabaseEnding);
+    return name.find_first_of("\\/:") == std::string::npos && name.size() > std::strlen(CachedPackage.ending) &&
+           sysops::EndsWithText(name, CachedPackage.ending);
 }
 
-// Package B's installer database, cached where its LocalPackage value says.
+// Package B's installer database, cached where its value says.
 void RemoveCachedPackage(Run& run)
 {
     std::string package;
-    if (sysops::ReadStringValue(kPackageBInstallProperties, kLocalPackageValue, run.InstallerView(), package)) {
+    if (sysops::ReadStringValue(CachedPackage.key, CachedPackage.value, run.InstallerView(), package)) {
         if (IsCachedDatabase(package, run.paths.windowsDir))
-            RemoveFile(run, package);
+            Act(run, Item::File(package), [&package] { return sysops::DeleteFileAtPath(package.c_str(), kTreeInUse); });
         else
             KeepUnseen(run, Item::File(package), "not a database cached in the Windows Installer folder");
     }
-    run.Step();
+    run.Step(CachedPackage.steps);
 }
 
 // "menu\relative" as the run found it, and held: the menus of Vista and
@@ -209,18 +164,19 @@ void NoteProductDir(const MenuFolder& folder, std::vector<std::string>& productD
         productDirs.push_back(folder.chain.Reached());
 }
 
-// A menu folder's "Startup", or else its Hebrew-named twin, loses the
-// shortcut, through the held folder's handle.
+// A menu's first start-up folder that holds the shortcut loses it, through
+// the held folder's handle.
 void RemoveStartupShortcut(Run& run, const std::string& menu)
 {
     std::string first;
-    for (const char* startup : {kStartupFolder, kHebrewStartupFolder}) {
+    for (std::size_t i = 0; i < Menu.startupFolderCount; ++i) {
         MenuFolder folder;
         std::string shortcut;
-        if (!HoldMenuFolder(menu, startup, folder) || !JoinPath(folder.found, kStartupShortcut, shortcut))
+        if (!HoldMenuFolder(menu, Menu.startupFolders[i], folder) || !JoinPath(folder.found, Menu.startupShortcut, shortcut))
             continue;
-        if (folder.chain.State() == sysops::ChainState::Held && FileExists(folder.found.c_str(), kStartupShortcut)) {
-            Act(run, Item::File(shortcut), [&folder] { return ResultOf(sysops::DeleteFileIn(folder.chain, kStartupShortcut)); });
+        if (folder.chain.State() == sysops::ChainState::Held && FileExists(folder.found.c_str(), Menu.startupShortcut)) {
+            Act(run, Item::File(shortcut),
+                [&folder] { return sysops::DeleteFileIn(folder.chain, Menu.startupShortcut, kTreeInUse); });
             return;
         }
         if (first.empty())
@@ -234,7 +190,7 @@ void RemoveStartupShortcut(Run& run, const std::string& menu)
 void RemoveMenuProductFolder(Run& run, const std::string& menu, std::vector<std::string>& productDirs)
 {
     MenuFolder folder;
-    if (!HoldMenuFolder(menu, kMenuProductFolder, folder))
+    if (!HoldMenuFolder(menu, Menu.productFolder, folder))
         return;
     if (folder.chain.State() == sysops::ChainState::Held)
         NoteProductDir(folder, productDirs);
@@ -248,7 +204,7 @@ void RemoveMenuVendorFolder(Run& run, const std::string& menu, std::vector<std::
     std::string relative;
     std::string vendorFolder;
     MenuFolder folder;
-    if (!JoinPath(kMenuVendorFolder, kMenuProductFolder, relative) || !JoinPath(menu, kMenuVendorFolder, vendorFolder) ||
+    if (!JoinPath(Menu.vendorFolder, Menu.productFolder, relative) || !JoinPath(menu, Menu.vendorFolder, vendorFolder) ||
         !HoldMenuFolder(menu, relative.c_str(), folder))
         return;
     if (!folder.chain.Reaches(folder.chain.Levels() - 2)) {
@@ -256,29 +212,29 @@ void RemoveMenuVendorFolder(Run& run, const std::string& menu, std::vector<std::
         return;
     }
     NoteProductDir(folder, productDirs);
-    RemoveTreeAndVendorFolder(run, folder.found, folder.chain, vendorFolder, kMenuProductFolder);
+    RemoveTreeAndVendorFolder(run, folder.found, folder.chain, vendorFolder, Menu.productFolder);
 }
 
-// The product's menu folders in every menu, in step; returns the product's
-// menu folders it found.
+// The product's menu folders in every menu, stage by stage; returns the
+// product's menu folders it found.
 std::vector<std::string> RemoveMenuEntries(Run& run, const std::vector<std::string>& menus)
 {
     std::vector<std::string> productDirs;
     for (const std::string& menu : menus)
         RemoveMenuProductFolder(run, menu, productDirs);
-    run.Step();
+    run.Step(Menu.productSteps);
     for (const std::string& menu : menus)
         RemoveMenuVendorFolder(run, menu, productDirs);
-    run.Step();
+    run.Step(Menu.vendorSteps);
     for (const std::string& menu : menus)
         RemoveStartupShortcut(run, menu);
-    run.Step();
+    run.Step(Menu.startupSteps);
     return productDirs;
 }
 
 std::vector<std::string> NoteMenus(Run& run)
 {
-    const std::vector<std::string> menus = FindMenuDirs(run.paths.windowsDir, sysops::GetOsClass());
+    const std::vector<std::string> menus = FindMenuDirs(run.paths.windowsDir, run.osClass);
     for (const std::string& menu : menus)
         run.Record().Note("location", "program menu " + menu);
     if (menus.empty())
@@ -286,25 +242,26 @@ std::vector<std::string> NoteMenus(Run& run)
     return menus;
 }
 
-// The driver lives in the native "drivers" folder: on 64-bit Windows that is
+// The driver lives in the native drivers folder: on 64-bit Windows that is
 // below the 64-bit system directory, reached with redirection off.
 void RemoveFilterDriver(Run& run)
 {
-    if (sysops::GetOsClass() < sysops::OSCLASS_WIN2000)
+    RowContext context = run.Context();
+    if (!Holds(FilterDriver.when, context))
         return;
     const std::string& systemDir = run.is64BitWindows ? run.paths.systemDir64 : run.paths.systemDir32;
-    RowContext context = run.Context();
     std::string driversDir;
     std::string driver;
-    if (JoinPath(systemDir, kDriversFolder, driversDir) && JoinPath(driversDir, kFilterDriverFile, driver)) {
+    if (JoinPath(systemDir, FilterDriver.folder, driversDir) && JoinPath(driversDir, FilterDriver.file, driver)) {
         const Item item = Item::File(driver, run.is64BitWindows);
         context.driverFileFound = IsThere(run, item);
-        Act(run, item, [driversDir] {
+        Act(run, item, [&driver] {
             const sysops::ScopedFsRedirectionOff redirection;
-            return ResultOf(DeleteFileOrTree(driversDir.c_str(), kFilterDriverFile));
+            return sysops::DeleteFileAtPath(driver.c_str(), sysops::InUse::GoesAtRestart);
         });
     }
     RemoveRegistryRows(run, DriverKeys, context);
+    run.Step(FilterDriver.steps);
 }
 
 }  // namespace
@@ -312,22 +269,22 @@ void RemoveFilterDriver(Run& run)
 void RemoveInstallTreeAndCaches(Run& run)
 {
     RemoveInstallTree(run);
-    RemoveInstallerCaches(run);
+    for (const CacheRow& row : InstallerCaches)
+        RemoveCache(run, row);
     RemoveCachedPackage(run);
 }
 
 void RemoveSystemFiles(Run& run)
 {
-    for (const FileList* list : {&SystemFileSet32, &SystemFileSet64, &MiddlewareFileSet}) {
-        if (DeleteFiles(run, *list))
-            run.Step();
-    }
+    DeleteFiles(run, SystemFileSet32);
+    DeleteFiles(run, SystemFileSet64);
+    DeleteFiles(run, MiddlewareFileSet);
 }
 
 std::vector<std::string> RemoveMenuAndDriver(Run& run)
 {
     const std::vector<std::string> menus = NoteMenus(run);
-    run.Step();
+    run.Step(Menu.findSteps);
     std::vector<std::string> menuProductDirs = RemoveMenuEntries(run, menus);
     RemoveFilterDriver(run);
     return menuProductDirs;

@@ -3,6 +3,7 @@
 // everything of others is still there.
 #include "sample/Sample.h"
 
+#include "machine/Child.h"
 #include "machine/Environment.h"
 #include "machine/Expected.h"
 #include "machine/Files.h"
@@ -14,6 +15,7 @@
 #include "machine/WindowsVersion.h"
 #include "res/resource.h"
 #include "support/Planting.h"
+#include "sysops/FsRedirection.h"
 #include "sysops/Handles.h"
 #include "sysops/Probes.h"
 
@@ -229,10 +231,12 @@ std::vector<std::string> ItemsRecorded(const std::vector<std::string>& lines, co
     constexpr std::size_t kColumn = 13;
     std::vector<std::string> items;
     for (const std::string& line : lines) {
+        // An outcome as long as the column ("would schedule") has one space after it.
         const std::size_t length = std::strlen(outcome);
-        if (line.size() > kColumn && line.compare(0, length, outcome) == 0 && line[length] == ' ' &&
-            line.compare(length, kColumn - length, std::string(kColumn - length, ' ')) == 0)
-            items.push_back(line.substr(kColumn, line.find("  [") - kColumn));
+        const std::size_t column = std::max(kColumn, length + 1);
+        if (line.size() > column && line.compare(0, length, outcome) == 0 &&
+            line.find_first_not_of(' ', length) == column)
+            items.push_back(line.substr(column, line.find("  [") - column));
     }
     return items;
 }
@@ -249,9 +253,10 @@ struct RecordedRun {
     std::vector<std::string> lines;
 };
 
-RecordedRun RunWithRecord(const std::string& record, const std::string& arguments, TimeOut timeOut = kRunTimeOut)
+RecordedRun RunWithRecord(const std::string& record, const std::string& arguments, TimeOut timeOut = kRunTimeOut,
+                          const std::string& programPath = ProgramPath())
 {
-    ProgramUnderTest program(ProgramPath(), arguments + " /log:" + record);
+    ProgramUnderTest program(programPath, arguments + " /log:" + record);
     RecordedRun run{program.WaitForExit(timeOut), ReadLines(record)};
     return run;
 }
@@ -267,9 +272,12 @@ std::string LineStarting(const std::vector<std::string>& lines, const std::strin
 }
 
 // A preview changes nothing and lists what is there; the run after it
-// removes exactly that, a file in use staying behind as failed, in the
-// residue, and the status 1603; once the file is free a further run takes
-// it, and a run on the cleaned machine finds nothing at all.
+// removes exactly that, a system file in use going at the restart: it is
+// left to Windows, nothing is residue and the status is 3010. A second run
+// before the restart leaves it to the restart no second time, and a preview
+// then lists it as waiting for it. After the restart the file is gone (on
+// 64-bit Windows the native file of that name, some other software's,
+// stays), and runs on the cleaned machine find nothing at all.
 TEST(EndToEnd, PreviewThenRunsWithTheirRecords)
 {
     const Scenario scenario = IsWow64() ? kScenarios[0] : kScenarios[2];
@@ -292,35 +300,47 @@ TEST(EndToEnd, PreviewThenRunsWithTheirRecords)
 
     const std::string inUse =
         Variable("WINDIR") + (IsWow64() ? "\\SysWOW64" : "\\system32") + "\\tqcsp.dll";
+    const std::string nativeTwin = Variable("WINDIR") + "\\system32\\tqcsp.dll";
+    if (IsWow64()) {
+        const sysops::ScopedFsRedirectionOff native;
+        ASSERT_TRUE(PlantFile(nativeTwin));
+    }
     sysops::UniqueFile held(CreateFileA(inUse.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                                         nullptr));
     ASSERT_TRUE(held.IsValid()) << inUse;
     const RecordedRun removal = RunWithRecord(records / "run.log", "/s");
-    held.Reset();
-    EXPECT_EQ(removal.status, 1603);
+    EXPECT_EQ(removal.status, kRebootRequired);
     std::vector<std::string> actedOn = ItemsRecorded(removal.lines, "removed");
-    const std::vector<std::string> failed = ItemsRecorded(removal.lines, "failed");
-    actedOn.insert(actedOn.end(), failed.begin(), failed.end());
+    const std::vector<std::string> atRestart = ItemsRecorded(removal.lines, "at restart");
+    actedOn.insert(actedOn.end(), atRestart.begin(), atRestart.end());
     EXPECT_EQ(Sorted(actedOn), Sorted(found));
-    ASSERT_EQ(failed.size(), 1u);
-    EXPECT_NE(failed[0].find(inUse), std::string::npos);
-    const auto failure = std::find_if(removal.lines.begin(), removal.lines.end(), [](const std::string& line) {
-        return line.rfind("failed", 0) == 0;
-    });
-    ASSERT_NE(failure, removal.lines.end());
-    EXPECT_NE(failure->find("  [error "), std::string::npos) << *failure;
-    EXPECT_EQ(ItemsRecorded(removal.lines, "residue"), failed);
-    EXPECT_EQ(removal.lines.back(), "exit         1603");
+    ASSERT_EQ(atRestart.size(), 1u);
+    EXPECT_NE(atRestart[0].find(inUse), std::string::npos);
+    EXPECT_TRUE(ItemsRecorded(removal.lines, "failed").empty());
+    EXPECT_TRUE(ItemsRecorded(removal.lines, "residue").empty());
+    EXPECT_EQ(removal.lines.back(), "exit         3010");
 
-    const RecordedRun finish = RunWithRecord(records / "finish.log", "/s");
-    EXPECT_EQ(finish.status, kRebootRequired);
-    EXPECT_EQ(ItemsRecorded(finish.lines, "removed"), failed);
-    EXPECT_TRUE(ItemsRecorded(finish.lines, "residue").empty());
+    const RecordedRun again = RunWithRecord(records / "again.log", "/s");
+    EXPECT_EQ(again.status, kRebootRequired);
+    EXPECT_EQ(ItemsRecorded(again.lines, "at restart"), atRestart);
+    const std::vector<std::string> pending = PendingDeletions();
+    EXPECT_EQ(std::count(pending.begin(), pending.end(), "\\??\\" + inUse), 1) << "scheduled twice, or never";
+    const RecordedRun waiting = RunWithRecord(records / "waiting.log", "/preview /s");
+    EXPECT_EQ(ItemsRecorded(waiting.lines, "would schedule"), atRestart);
+    held.Reset();
+
+    ASSERT_TRUE(RestartWindows());
+    EXPECT_FALSE(Exists(inUse));
     EXPECT_EQ(Wrong(machine.Inspect()), std::vector<std::string>());
+    if (IsWow64()) {
+        const sysops::ScopedFsRedirectionOff native;
+        EXPECT_TRUE(Exists(nativeTwin)) << "the restart deleted the native file of the name";
+        DeleteFileA(nativeTwin.c_str());
+    }
 
     const RecordedRun clean = RunWithRecord(records / "clean.log", "/s");
     EXPECT_EQ(clean.status, kRebootRequired);
-    for (const char* outcome : {"removed", "would remove", "kept", "failed"})
+    for (const char* outcome : {"removed", "at restart", "would remove", "kept", "failed"})
         EXPECT_EQ(ItemsRecorded(clean.lines, outcome), std::vector<std::string>()) << outcome;
     EXPECT_FALSE(ItemsRecorded(clean.lines, "not present").empty());
     EXPECT_EQ(RunWithRecord(records / "clean-preview.log", "/preview /s").status, 0);
@@ -370,6 +390,7 @@ struct ComponentCase {
     const char* name;
     const char* behaviour;  // what the component does after leaving its mark (SampleMarks.h)
     bool othersMayWrite;    // the install folder lets Everyone write
+    bool programsFolderToo; // so does the folder the program runs from
     bool called;
     const char* recorded;   // how its record line starts
     bool bothMachines;      // or only the 32-bit one, where two minutes are waited out
@@ -381,9 +402,11 @@ void PrintTo(const ComponentCase& c, std::ostream* out)
 }
 
 const ComponentCase kComponentCases[] = {
-    {"WritableByOthers", "", true, false, "kept         identity component", true},
-    {"Crashes", "crash", false, true, "failed       identity component", true},
-    {"NeverReturns", "hang", false, true, "failed       identity component", false},
+    {"WritableByOthers", "", true, false, false, "kept         identity component", true},
+    // Windows would look for the libraries the component needs there first.
+    {"ProgramsFolderWritableByOthers", "", false, true, false, "failed       identity component", true},
+    {"Crashes", "crash", false, false, true, "failed       identity component", true},
+    {"NeverReturns", "hang", false, false, true, "failed       identity component", false},
 };
 
 // The identity component runs with the program's rights only from where
@@ -411,8 +434,14 @@ TEST_P(IdentityComponent, RunsOnlyFromAFolderOfAdministratorsAndApart)
         ASSERT_TRUE(GrantEveryoneWrite(installDir));
     }
     const ScratchDir records("component");
+    std::string program = ProgramPath();
+    if (c.programsFolderToo) {
+        program = records / "MorvUninst.exe";
+        ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), program.c_str(), TRUE));
+        ASSERT_TRUE(GrantEveryoneWrite(records.Path()));
+    }
 
-    const RecordedRun run = RunWithRecord(records / "run.log", "/s", std::chrono::minutes(4));
+    const RecordedRun run = RunWithRecord(records / "run.log", "/s", std::chrono::minutes(4), program);
 
     EXPECT_EQ(run.status, kRebootRequired);
     const std::string marks = ReadText(std::string(sample::kMarksDir) + "\\identity.txt");

@@ -139,4 +139,9 @@ int RunAndWait(const std::string& commandLine, TimeOut timeOut)
     return RunAndWait(Launch{commandLine, std::string(), {}, StandardHandles::Shared}, timeOut);
 }
 
+bool RestartWindows()
+{
+    return RunAndWait("wineboot.exe -r", std::chrono::minutes(1)) == 0;
+}
+
 }  // namespace machine

@@ -67,4 +67,9 @@ std::string CommandLine(const std::string& program, const std::string& arguments
 int RunAndWait(const Launch& launch, TimeOut timeOut);
 int RunAndWait(const std::string& commandLine, TimeOut timeOut = std::chrono::seconds(60));
 
+// Does what Windows does at a restart, as far as the tests need it: Wine's
+// "wineboot -r" carries out the deletions and renames left to it. Whether
+// it ran to its end.
+bool RestartWindows();
+
 }  // namespace machine

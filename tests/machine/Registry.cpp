@@ -173,6 +173,28 @@ bool ReadStrings(const std::string& key, const char* name, REGSAM view, std::vec
     return true;
 }
 
+std::vector<std::string> PendingDeletions()
+{
+    DWORD type = REG_NONE;
+    std::string data;
+    std::vector<std::string> deleted;
+    if (!QueryValue("System\\CurrentControlSet\\Control\\Session Manager", "PendingFileRenameOperations", 0, type,
+                    data))
+        return deleted;
+    // Pairs of entries: what, then where to; nowhere is an empty entry.
+    std::vector<std::string> entries;
+    for (std::size_t at = 0; at < data.size();) {
+        const std::size_t end = data.find('\0', at);
+        entries.push_back(data.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        at = end == std::string::npos ? data.size() : end + 1;
+    }
+    for (std::size_t i = 0; i + 1 < entries.size(); i += 2) {
+        if (!entries[i].empty() && entries[i + 1].empty())
+            deleted.push_back(entries[i]);
+    }
+    return deleted;
+}
+
 std::vector<Value> Values(const std::string& key, REGSAM view)
 {
     std::vector<Value> values;

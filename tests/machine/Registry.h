@@ -40,6 +40,10 @@ std::string StringValue(const std::string& key, const char* name, REGSAM view = 
 // The strings of a multi-string value; false when the value is missing.
 bool ReadStrings(const std::string& key, const char* name, REGSAM view, std::vector<std::string>& strings);
 
+// The files and folders Windows is to delete at the next restart, in order,
+// as native paths ("\\??\\C:\\..."); renames are left out.
+std::vector<std::string> PendingDeletions();
+
 struct Value {
     std::string name;
     DWORD type;

@@ -2,6 +2,8 @@
 // 0 for the process's own (the only one on 32-bit Windows).
 #pragma once
 
+#include "sysops/Registry.h"
+
 #include <windows.h>
 
 #include <string>
@@ -23,6 +25,21 @@ REGSAM OwnView();
 REGSAM NativeView();
 // Every view of this machine.
 std::vector<REGSAM> AllViews();
+
+// The view the program's registry calls take for a catalogue view number
+// (1 the 64-bit view, 0 the 32-bit one) on this machine.
+inline sysops::RegistryView RunView(int view64)
+{
+    return sysops::RegistryView::Of(IsWow64(), view64);
+}
+
+// Every view as the program scans them: the 32-bit one first.
+inline std::vector<sysops::RegistryView> RunViews()
+{
+    if (!IsWow64())
+        return {RunView(0)};
+    return {RunView(0), RunView(1)};
+}
 
 // "HKLM", "HKLM[32]" or "HKLM[64]".
 std::string ViewName(REGSAM view);

@@ -46,7 +46,7 @@ TEST(DeleteFileOrTree, RemovesWholeTreesWhateverTheirAttributesAndNames)
     ASSERT_TRUE(PlantDirs(root + "\\empty"));
     ASSERT_TRUE(PlantDirs(root + "\\bin\\x86\\empty too"));
 
-    EXPECT_NE(DeleteFileOrTree(root.c_str(), nullptr), 0);
+    EXPECT_TRUE(DeleteFileOrTree(root.c_str(), nullptr).Done());
     EXPECT_FALSE(Exists(root));
     EXPECT_TRUE(Exists(scratch.Path()));
 
@@ -57,7 +57,7 @@ TEST(DeleteFileOrTree, RemovesWholeTreesWhateverTheirAttributesAndNames)
     ASSERT_TRUE(PlantFile(linked + "\\shared.dll"));
     ASSERT_TRUE(CreateHardLinkA(otherName.c_str(), (linked + "\\shared.dll").c_str(), nullptr));
     ASSERT_TRUE(SetFileAttributesA(otherName.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_NE(DeleteFileOrTree(linked.c_str(), nullptr), 0);
+    EXPECT_TRUE(DeleteFileOrTree(linked.c_str(), nullptr).Done());
     EXPECT_FALSE(Exists(linked));
     EXPECT_EQ(GetFileAttributesA(otherName.c_str()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
     SetFileAttributesA(otherName.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -65,7 +65,7 @@ TEST(DeleteFileOrTree, RemovesWholeTreesWhateverTheirAttributesAndNames)
     // An empty directory still lists "." and "..", which must not count as contents.
     const std::string empty = scratch / "empty";
     ASSERT_TRUE(PlantDirs(empty));
-    EXPECT_NE(DeleteFileOrTree(empty.c_str(), nullptr), 0);
+    EXPECT_TRUE(DeleteFileOrTree(empty.c_str(), nullptr).Done());
     EXPECT_FALSE(Exists(empty));
 }
 
@@ -76,21 +76,21 @@ TEST(DeleteFileOrTree, SingleFilesAndWhatCannotBeSearched)
     ASSERT_TRUE(PlantFile(dir + "\\locked.ini", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(PlantFile(dir + "\\sibling.ini"));
 
-    EXPECT_NE(DeleteFileOrTree(dir.c_str(), "locked.ini"), 0);
+    EXPECT_TRUE(DeleteFileOrTree(dir.c_str(), "locked.ini").Done());
     EXPECT_FALSE(Exists(dir + "\\locked.ini"));
     EXPECT_TRUE(Exists(dir + "\\sibling.ini"));
 
-    EXPECT_EQ(DeleteFileOrTree(dir.c_str(), "gone.ini"), 0);
-    EXPECT_EQ(DeleteFileOrTree((dir + "\\no such dir").c_str(), nullptr), 0);
+    EXPECT_FALSE(DeleteFileOrTree(dir.c_str(), "gone.ini").Done());
+    EXPECT_FALSE(DeleteFileOrTree((dir + "\\no such dir").c_str(), nullptr).Done());
     EXPECT_TRUE(Exists(dir + "\\sibling.ini"));
 
     // Paths that do not fit the 1024-byte buffer, and an empty directory
     // (which would search the root of the drive), are refused untouched.
     const std::string longName(1100, 'n');
-    EXPECT_EQ(DeleteFileOrTree(dir.c_str(), longName.c_str()), 0);
-    EXPECT_EQ(DeleteFileOrTree((dir + "\\" + longName).c_str(), nullptr), 0);
-    EXPECT_EQ(DeleteFileOrTree("", nullptr), 0);
-    EXPECT_EQ(DeleteFileOrTree("", "sibling.ini"), 0);
+    EXPECT_FALSE(DeleteFileOrTree(dir.c_str(), longName.c_str()).Done());
+    EXPECT_FALSE(DeleteFileOrTree((dir + "\\" + longName).c_str(), nullptr).Done());
+    EXPECT_FALSE(DeleteFileOrTree("", nullptr).Done());
+    EXPECT_FALSE(DeleteFileOrTree("", "sibling.ini").Done());
     EXPECT_TRUE(Exists(dir + "\\sibling.ini"));
 }
 
@@ -138,10 +138,10 @@ TEST(DeleteFileOrTree, FileInUseStopsTheWalkWhereTheSearchReachedIt)
     SCOPED_TRACE("search order: tree " + ::testing::PrintToString(rootOrder) + ", d2 " +
                  ::testing::PrintToString(d2Order));
 
-    const int result = DeleteFileOrTree(root.c_str(), nullptr);
+    const sysops::Result result = DeleteFileOrTree(root.c_str(), nullptr);
     held.Reset();
 
-    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(result.Done());
     EXPECT_TRUE(Exists(root));
     EXPECT_TRUE(CutAt(root, rootOrder, "d2", rootFiles));
     EXPECT_TRUE(CutAt(d2, d2Order, "in use.txt", d2Files));
@@ -297,21 +297,21 @@ TEST_P(LinkInsideTheTree, GoesAsALinkAndItsTargetStays)
         GTEST_SKIP() << "no " << GetParam().description << " can be made here: " << why;
     const std::vector<std::string> order = SearchOrder(root);
 
-    const int result = DeleteFileOrTree(root.c_str(), nullptr);
+    const sysops::Result result = DeleteFileOrTree(root.c_str(), nullptr);
 
     EXPECT_TRUE(Exists(outside + "\\keep.txt"));
     EXPECT_TRUE(Exists(outside + "\\inner\\deep.txt"));
     EXPECT_EQ(GetFileAttributesA((outside + "\\keep.txt").c_str()) & FILE_ATTRIBUTE_READONLY,
               static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
     if (!Exists(root + "\\link")) {
-        EXPECT_NE(result, 0);
+        EXPECT_TRUE(result.Done());
         EXPECT_FALSE(Exists(root));
         return;
     }
     ASSERT_TRUE(kind == LinkKind::UnixDirectoryLink && IsWine()) << "the link was not removed";
     // Wine's RemoveDirectoryA looks through a Unix link and finds the target
     // not empty; the walk must then stop and say so.
-    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(result.Done());
     EXPECT_TRUE(Exists(root));
     EXPECT_TRUE(CutAt(root, order, "link", {"zafter\\x.txt"}));
     RemoveUnixLink(root, "link");
@@ -340,16 +340,16 @@ TEST_P(RootThatIsALink, GoesAsALinkAndItsTargetStays)
     if (!MakeLink(kind, parent, outside, why))
         GTEST_SKIP() << "no " << GetParam().description << " can be made here: " << why;
 
-    const int result = DeleteFileOrTree(link.c_str(), nullptr);
+    const sysops::Result result = DeleteFileOrTree(link.c_str(), nullptr);
 
     EXPECT_TRUE(Exists(outside + "\\keep.txt"));
     EXPECT_TRUE(Exists(outside + "\\inner\\deep.txt"));
     if (!Exists(link)) {
-        EXPECT_NE(result, 0);
+        EXPECT_TRUE(result.Done());
         return;
     }
     ASSERT_TRUE(kind == LinkKind::UnixDirectoryLink && IsWine()) << "the link was not removed";
-    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(result.Done());
     RemoveUnixLink(parent, "link");
     EXPECT_FALSE(Exists(link));
     GTEST_SKIP() << "the target stayed, but the link itself was not removed: RemoveDirectoryW cannot remove it "
@@ -394,7 +394,7 @@ TEST(DeleteFileOrTree, NamesAreDeletedAsStoredWhateverTheCodePage)
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
         ASSERT_TRUE(PlantWideFile(folder + L"\\" + c.name + L".txt"));
 
-        EXPECT_NE(DeleteFileOrTree(root.c_str(), nullptr), 0);
+        EXPECT_TRUE(DeleteFileOrTree(root.c_str(), nullptr).Done());
         EXPECT_FALSE(Exists(root));
         EXPECT_TRUE(Exists(scratch / "victim\\keep.txt"));
         // The scratch folder's own clean-up cannot reach these names either.

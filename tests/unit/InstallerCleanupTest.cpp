@@ -21,10 +21,9 @@ using namespace testing_support;
 
 namespace {
 
-constexpr char kUserData[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData";
-constexpr char kPackageA[] = "72A3F1B659C4D0E4A9263D8E07C5B149";
+constexpr const char* kPackageA = kPackageAPacked;
 constexpr char kPackageALower[] = "72a3f1b659c4d0e4a9263d8e07c5b149";
-constexpr char kOtherProduct[] = "0F1E2D3C4B5A69788796A5B4C3D2E1F0";
+constexpr const char* kOtherProduct = kOtherProductPacked;
 
 constexpr char kPackageBCode[] = "{2D7C94E1-A0B6-4F38-8E15-6C4B9F0A2D73}";
 constexpr char kPackageBPacked[] = "1E49C7D26B0A83F4E851C6B4F9A0D237";
@@ -37,14 +36,9 @@ constexpr char kUser1[] = "S-1-5-21-7777777777-8888888888-999999999-1001";
 constexpr char kUser2[] = "S-1-5-21-7777777777-8888888888-999999999-1002";
 constexpr char kUser3[] = "S-1-5-21-7777777777-8888888888-999999999-1003";
 
-std::string UserKey(const std::string& sid) { return std::string(kUserData) + "\\" + sid; }
-std::string ComponentKey(const std::string& sid, const std::string& component)
-{
-    return UserKey(sid) + "\\Components\\" + component;
-}
 std::string ProductKey(const std::string& sid, const std::string& product)
 {
-    return UserKey(sid) + "\\Products\\" + product;
+    return InstallerUserKey(sid) + "\\Products\\" + product;
 }
 
 // A component code of our own, numbered.
@@ -72,7 +66,7 @@ public:
     {
         for (const std::string& sid : sids) {
             for (REGSAM view : AllViews())
-                keys_.push_back(std::make_unique<ScopedRegKey>(UserKey(sid), view));
+                keys_.push_back(std::make_unique<ScopedRegKey>(InstallerUserKey(sid), view));
         }
     }
 
@@ -113,7 +107,7 @@ TEST(InstallerUserData, GenuineRecordsOfPackageBStay)
     ScratchDir target("msi");
     // What the test plants beside the genuine records, gone even when the cleanup fails.
     ScopedRegKey plantedProduct(ProductKey(system, kPackageA), view);
-    ScopedRegKey sharedComponent(ComponentKey(system, kReadmeComponent), view);
+    ScopedRegKey sharedComponent(InstallerComponentKey(system, kReadmeComponent), view);
     InstalledPackageB package(msi, target / "PackageB");
     ASSERT_EQ(package.InstallResult(), 0);
 
@@ -123,9 +117,9 @@ TEST(InstallerUserData, GenuineRecordsOfPackageBStay)
     const std::string properties = ProductKey(system, kPackageBPacked) + "\\InstallProperties";
     const std::string localPackage = StringValue(properties, "LocalPackage", view);
     EXPECT_TRUE(Exists(localPackage)) << localPackage;
-    const std::string readme = ComponentKey(system, kReadmeComponent);
+    const std::string readme = InstallerComponentKey(system, kReadmeComponent);
     EXPECT_EQ(StringValue(readme, kPackageBPacked, view), target / "PackageB\\readme.txt");
-    EXPECT_EQ(StringValue(ComponentKey(system, kDataComponent), kPackageBPacked, view),
+    EXPECT_EQ(StringValue(InstallerComponentKey(system, kDataComponent), kPackageBPacked, view),
               target / "PackageB\\data\\data.txt");
     EXPECT_TRUE(KeyExists(std::string("Software\\Classes\\Installer\\Products\\") + kPackageBPacked, view));
     EXPECT_TRUE(ValueExists(std::string("Software\\Classes\\Installer\\UpgradeCodes\\") + kPackageBUpgradePacked,
@@ -138,11 +132,11 @@ TEST(InstallerUserData, GenuineRecordsOfPackageBStay)
     ASSERT_TRUE(PlantString(readme, kPackageA, "C:\\Morvane\\readme.txt", view));
     ASSERT_TRUE(PlantProduct(system, kPackageA, view));
 
-    sysops::CleanInstallerUserData(kPackageA);
+    sysops::CleanInstallerUserData(kPackageA, RunViews());
 
     EXPECT_FALSE(ValueExists(readme, kPackageA, view));
     EXPECT_EQ(StringValue(readme, kPackageBPacked, view), target / "PackageB\\readme.txt");
-    EXPECT_TRUE(ValueExists(ComponentKey(system, kDataComponent), kPackageBPacked, view));
+    EXPECT_TRUE(ValueExists(InstallerComponentKey(system, kDataComponent), kPackageBPacked, view));
     EXPECT_FALSE(KeyExists(ProductKey(system, kPackageA), view));
     EXPECT_EQ(StringValue(properties, "LocalPackage", view), localPackage);
 
@@ -157,10 +151,10 @@ TEST(InstallerUserData, RemovesOnlyPackageAFromEveryUser)
 {
     SyntheticUsers users({kUser1, kUser2, kUser3});
     const REGSAM view = NativeView();
-    const std::string shared = ComponentKey(kUser1, ComponentName(1));
-    const std::string onlyA = ComponentKey(kUser1, ComponentName(2));
-    const std::string withSubkey = ComponentKey(kUser1, ComponentName(3));
-    const std::string otherOnly = ComponentKey(kUser1, ComponentName(4));
+    const std::string shared = InstallerComponentKey(kUser1, ComponentName(1));
+    const std::string onlyA = InstallerComponentKey(kUser1, ComponentName(2));
+    const std::string withSubkey = InstallerComponentKey(kUser1, ComponentName(3));
+    const std::string otherOnly = InstallerComponentKey(kUser1, ComponentName(4));
     // Package A's value second, and in lower case as some installers write it.
     ASSERT_TRUE(PlantString(shared, kOtherProduct, "C:\\Other\\a.dll", view));
     ASSERT_TRUE(PlantString(shared, kPackageALower, "C:\\Morvane\\a.dll", view));
@@ -170,7 +164,7 @@ TEST(InstallerUserData, RemovesOnlyPackageAFromEveryUser)
     ASSERT_TRUE(PlantString(otherOnly, kOtherProduct, "C:\\Other\\d.dll", view));
     // A value name too long for the name buffer does not end the walk.
     const std::string longName(600, '0');
-    const std::string afterLongName = ComponentKey(kUser1, ComponentName(6));
+    const std::string afterLongName = InstallerComponentKey(kUser1, ComponentName(6));
     ASSERT_TRUE(PlantString(afterLongName, longName.c_str(), "C:\\Other\\f.dll", view));
     ASSERT_TRUE(PlantString(afterLongName, kPackageA, "C:\\Morvane\\f.dll", view));
     ASSERT_TRUE(PlantProduct(kUser1, kPackageA, view));
@@ -181,11 +175,11 @@ TEST(InstallerUserData, RemovesOnlyPackageAFromEveryUser)
         // The other view: a key of the same path holding another product
         // only, and records that only the 32-bit view holds.
         ASSERT_TRUE(PlantString(onlyA, kOtherProduct, "C:\\Other\\b.dll", kView32));
-        ASSERT_TRUE(PlantString(ComponentKey(kUser3, ComponentName(5)), kPackageA, "C:\\Morvane\\e.dll", kView32));
+        ASSERT_TRUE(PlantString(InstallerComponentKey(kUser3, ComponentName(5)), kPackageA, "C:\\Morvane\\e.dll", kView32));
         ASSERT_TRUE(PlantProduct(kUser3, kPackageA, kView32));
     }
 
-    sysops::CleanInstallerUserData(kPackageA);
+    sysops::CleanInstallerUserData(kPackageA, RunViews());
 
     EXPECT_FALSE(ValueExists(shared, kPackageA, view));
     EXPECT_EQ(StringValue(shared, kOtherProduct, view), "C:\\Other\\a.dll");
@@ -198,10 +192,10 @@ TEST(InstallerUserData, RemovesOnlyPackageAFromEveryUser)
     EXPECT_FALSE(KeyExists(ProductKey(kUser1, kPackageA), view));
     EXPECT_TRUE(KeyExists(ProductKey(kUser1, kOtherProduct) + "\\InstallProperties", view));
     EXPECT_FALSE(KeyExists(ProductKey(kUser2, kPackageA), view));
-    EXPECT_TRUE(KeyExists(UserKey(kUser2) + "\\Products", view));
+    EXPECT_TRUE(KeyExists(InstallerUserKey(kUser2) + "\\Products", view));
     if (IsWow64()) {
         EXPECT_EQ(StringValue(onlyA, kOtherProduct, kView32), "C:\\Other\\b.dll");
-        EXPECT_FALSE(KeyExists(ComponentKey(kUser3, ComponentName(5)), kView32));
+        EXPECT_FALSE(KeyExists(InstallerComponentKey(kUser3, ComponentName(5)), kView32));
         EXPECT_FALSE(KeyExists(ProductKey(kUser3, kPackageA), kView32));
     }
 }
@@ -213,27 +207,27 @@ TEST(InstallerUserData, StopsAfterTheUserWithTheHundredthRecord)
     // 101 matching components: the search stops at 100, but the same user's
     // products are still checked; the next user is not visited.
     for (unsigned n = 0; n <= 100; ++n)
-        ASSERT_TRUE(PlantString(ComponentKey(kUser1, ComponentName(n)), kPackageA, "C:\\Morvane\\x.dll", view));
+        ASSERT_TRUE(PlantString(InstallerComponentKey(kUser1, ComponentName(n)), kPackageA, "C:\\Morvane\\x.dll", view));
     ASSERT_TRUE(PlantProduct(kUser1, kPackageA, view));
-    ASSERT_TRUE(PlantString(ComponentKey(kUser2, ComponentName(0)), kPackageA, "C:\\Morvane\\x.dll", view));
+    ASSERT_TRUE(PlantString(InstallerComponentKey(kUser2, ComponentName(0)), kPackageA, "C:\\Morvane\\x.dll", view));
     ASSERT_TRUE(PlantProduct(kUser2, kPackageA, view));
     // Each view is a scan of its own, with its own limit.
     if (IsWow64()) {
         for (unsigned n = 0; n < 100; ++n)
-            ASSERT_TRUE(PlantString(ComponentKey(kUser1, ComponentName(n)), kPackageA, "C:\\Morvane\\x.dll", kView32));
+            ASSERT_TRUE(PlantString(InstallerComponentKey(kUser1, ComponentName(n)), kPackageA, "C:\\Morvane\\x.dll", kView32));
         ASSERT_TRUE(PlantProduct(kUser1, kPackageA, kView32));
     }
 
-    sysops::CleanInstallerUserData(kPackageA);
+    sysops::CleanInstallerUserData(kPackageA, RunViews());
 
     for (unsigned n = 0; n < 100; ++n)
-        EXPECT_FALSE(KeyExists(ComponentKey(kUser1, ComponentName(n)), view)) << n;
-    EXPECT_TRUE(KeyExists(ComponentKey(kUser1, ComponentName(100)), view));
+        EXPECT_FALSE(KeyExists(InstallerComponentKey(kUser1, ComponentName(n)), view)) << n;
+    EXPECT_TRUE(KeyExists(InstallerComponentKey(kUser1, ComponentName(100)), view));
     EXPECT_FALSE(KeyExists(ProductKey(kUser1, kPackageA), view));
-    EXPECT_TRUE(ValueExists(ComponentKey(kUser2, ComponentName(0)), kPackageA, view));
+    EXPECT_TRUE(ValueExists(InstallerComponentKey(kUser2, ComponentName(0)), kPackageA, view));
     EXPECT_TRUE(KeyExists(ProductKey(kUser2, kPackageA), view));
     if (IsWow64()) {
-        EXPECT_FALSE(KeyExists(ComponentKey(kUser1, ComponentName(99)), kView32));
+        EXPECT_FALSE(KeyExists(InstallerComponentKey(kUser1, ComponentName(99)), kView32));
         EXPECT_FALSE(KeyExists(ProductKey(kUser1, kPackageA), kView32));
     }
 }
@@ -250,15 +244,15 @@ TEST(InstallerUserData, LeavesPathsTooLongToRemember)
     // What the path would name if it were cut to fit the entry.
     const std::string cutShort = product.substr(0, 199);
     ASSERT_TRUE(PlantString(cutShort, "Keep", "1", view));
-    ASSERT_TRUE(PlantString(ComponentKey(longUser, ComponentName(0)), kPackageA, "C:\\Morvane\\x.dll", view));
+    ASSERT_TRUE(PlantString(InstallerComponentKey(longUser, ComponentName(0)), kPackageA, "C:\\Morvane\\x.dll", view));
     ASSERT_TRUE(PlantProduct(longUser, kPackageA, view));
     ASSERT_TRUE(PlantProduct(kUser1, kPackageA, view));
 
-    sysops::CleanInstallerUserData(kPackageA);
+    sysops::CleanInstallerUserData(kPackageA, RunViews());
 
     EXPECT_TRUE(ValueExists(cutShort, "Keep", view));
     EXPECT_TRUE(KeyExists(product, view));
-    EXPECT_TRUE(ValueExists(ComponentKey(longUser, ComponentName(0)), kPackageA, view));
+    EXPECT_TRUE(ValueExists(InstallerComponentKey(longUser, ComponentName(0)), kPackageA, view));
     EXPECT_FALSE(KeyExists(ProductKey(kUser1, kPackageA), view)) << "the scan goes on after a skipped path";
 }
 
@@ -270,7 +264,7 @@ constexpr char kFolders[] = "Software\\MorvTest\\Installer\\Folders";
         return ::testing::AssertionFailure() << "no key " << ViewName(view) << "\\" << kFolders;
     // Folder entries name package B by its code without braces.
     const std::string code(kPackageBCode + 1, std::strlen(kPackageBCode) - 2);
-    sysops::CleanInstallerFolders(kFolders, view, installDir, menuDir, code.c_str());
+    sysops::CleanInstallerFolders(kFolders, sysops::RegistryView{view}, installDir, menuDir, code.c_str());
     return ::testing::AssertionSuccess();
 }
 

@@ -121,13 +121,13 @@ TEST(KillProcessByName, EndsEveryCopyInOneCallAndWaitsForThem)
     const auto two = StartCopy(target);
     ASSERT_TRUE(two->Up());
 
-    EXPECT_EQ(KillProcessByName("scmon.exe"), sysops::KILL_DONE);
+    EXPECT_TRUE(KillProcessByName("scmon.exe").Done());
     EXPECT_FALSE(one->Running());
     EXPECT_FALSE(two->Running());
     EXPECT_EQ(one->EndedWith(), kKilledStatus);
     EXPECT_EQ(two->EndedWith(), kKilledStatus);
 
-    EXPECT_EQ(KillProcessByName("scmon.exe"), sysops::KILL_NOT_FOUND);
+    EXPECT_TRUE(KillProcessByName("scmon.exe").Done());
     for (const auto& bystander : bystanders)
         EXPECT_TRUE(bystander->Running());
 }
@@ -156,13 +156,13 @@ TEST(KillProcessByName, OnNtTheExecutableMatchesInAnyCase)
     ASSERT_TRUE(hostCopy->Up());
     ASSERT_TRUE(hostCopy->Loaded("TQDAEMON.EXE"));
 
-    EXPECT_EQ(KillProcessByName("scmon.exe"), sysops::KILL_DONE);
+    EXPECT_TRUE(KillProcessByName("scmon.exe").Done());
     EXPECT_EQ(upperCopy->EndedWith(), kKilledStatus);
     EXPECT_EQ(mixedCopy->EndedWith(), kKilledStatus);
-    EXPECT_EQ(KillProcessByName("CertMng.EXE"), sysops::KILL_DONE);
+    EXPECT_TRUE(KillProcessByName("CertMng.EXE").Done());
     EXPECT_EQ(certmngCopy->EndedWith(), kKilledStatus);
 
-    EXPECT_EQ(KillProcessByName("tqdaemon.exe"), sysops::KILL_NOT_FOUND);
+    EXPECT_TRUE(KillProcessByName("tqdaemon.exe").Done());
     EXPECT_TRUE(hostCopy->Running());
 }
 
@@ -189,8 +189,8 @@ TEST(KillProcessByName, SearchesEveryProcessNotOnlyTheFirst250)
 
     // So many copies may take longer to go than the call waits for them on a
     // slow machine; what counts here is that every one was ended.
-    const int result = KillProcessByName("tqcltsrv.exe");
-    EXPECT_TRUE(result == sysops::KILL_DONE || result == sysops::KILL_STILL_RUNNING) << result;
+    const sysops::Result result = KillProcessByName("tqcltsrv.exe");
+    EXPECT_TRUE(result.Done() || result.error == ERROR_TIMEOUT) << result.error;
     const auto left = [&copies] {
         return std::count_if(copies.begin(), copies.end(),
                              [](const std::unique_ptr<Started>& copy) { return copy->Running(); });
@@ -201,15 +201,15 @@ TEST(KillProcessByName, SearchesEveryProcessNotOnlyTheFirst250)
 
 TEST(KillProcessByName, RefusesBadNamesAndReportsNoMatch)
 {
-    EXPECT_EQ(KillProcessByName(""), sysops::KILL_BAD_NAME);
-    EXPECT_EQ(KillProcessByName(nullptr), sysops::KILL_BAD_NAME);
+    EXPECT_EQ(KillProcessByName("").error, static_cast<unsigned long>(ERROR_INVALID_NAME));
+    EXPECT_EQ(KillProcessByName(nullptr).error, static_cast<unsigned long>(ERROR_INVALID_NAME));
     const std::string longest = std::string(256, 'a') + ".exe";
     ASSERT_EQ(longest.size(), 260u);
-    EXPECT_EQ(KillProcessByName(longest.c_str()), sysops::KILL_NOT_FOUND);
-    EXPECT_EQ(KillProcessByName((longest + "x").c_str()), sysops::KILL_BAD_NAME);
+    EXPECT_TRUE(KillProcessByName(longest.c_str()).Done());
+    EXPECT_EQ(KillProcessByName((longest + "x").c_str()).error, static_cast<unsigned long>(ERROR_INVALID_NAME));
 
     ASSERT_NOBODY_RUNS("tqdaemon.exe");
-    EXPECT_EQ(KillProcessByName("tqdaemon.exe"), sysops::KILL_NOT_FOUND);
+    EXPECT_TRUE(KillProcessByName("tqdaemon.exe").Done());
 }
 
 // On the 9x family too only a process's own executable counts, compared
@@ -251,18 +251,18 @@ TEST(KillProcessByName, OnWindows98TheExecutableMatchesWhateverItsCase)
     };
 
     // A library's name is not.
-    EXPECT_EQ(kill("tqdaemon.exe"), sysops::KILL_NOT_FOUND);
+    EXPECT_EQ(kill("tqdaemon.exe"), 0);
     EXPECT_TRUE(hostCopy->Running());
 
     // Whatever the case reported, every copy goes at once.
-    EXPECT_EQ(kill("Scmon.Exe"), sysops::KILL_DONE);
+    EXPECT_EQ(kill("Scmon.Exe"), 0);
     EXPECT_FALSE(lowerCopy->Running());
     EXPECT_FALSE(upperCopy->Running());
     EXPECT_EQ(lowerCopy->EndedWith(), kKilledStatus);
     EXPECT_EQ(upperCopy->EndedWith(), kKilledStatus);
-    EXPECT_EQ(kill("scmon.exe"), sysops::KILL_NOT_FOUND);
+    EXPECT_EQ(kill("scmon.exe"), 0);
 
-    EXPECT_EQ(kill("certmng.exe"), sysops::KILL_DONE);
+    EXPECT_EQ(kill("certmng.exe"), 0);
     EXPECT_EQ(certmngOne->EndedWith(), kKilledStatus);
     EXPECT_EQ(certmngTwo->EndedWith(), kKilledStatus);
 }
@@ -309,7 +309,8 @@ TEST(SpawnAndWait, EndsAProgramThatOutlivesItsBoundAndTakesMessagesMeanwhile)
     constexpr DWORD kBoundMs = 2000;
     const DWORD waitMs = Milliseconds(kWait);
     const DWORD started = GetTickCount();
-    EXPECT_EQ(SpawnAndWait(scratch.Path(), "neverends.exe", "600000", kBoundMs), sysops::SPAWN_TIMED_OUT);
+    EXPECT_EQ(SpawnAndWait(scratch.Path(), "neverends.exe", "600000", kBoundMs).error,
+              static_cast<unsigned long>(ERROR_TIMEOUT));
     const DWORD took = GetTickCount() - started;
     EXPECT_GE(took, kBoundMs);
     EXPECT_LT(took, kBoundMs + waitMs);
@@ -319,7 +320,9 @@ TEST(SpawnAndWait, EndsAProgramThatOutlivesItsBoundAndTakesMessagesMeanwhile)
     ASSERT_NE(window.Get(), nullptr);
     const std::string handle = std::to_string(reinterpret_cast<UINT_PTR>(window.Get()));
     PostQuitMessage(3);
-    EXPECT_EQ(SpawnAndWait(TestBinDir(), "idlewait.exe", ("--send " + handle).c_str(), waitMs), kAnswer);
+    unsigned long answer = 0;
+    EXPECT_TRUE(SpawnAndWait(TestBinDir(), "idlewait.exe", ("--send " + handle).c_str(), waitMs, &answer).Done());
+    EXPECT_EQ(answer, static_cast<unsigned long>(kAnswer));
     MSG quit;
     ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 3u);

@@ -15,19 +15,20 @@ using sysops::IsRegistryKeyEmpty;
 
 namespace {
 
-const std::string kTestRoot = "Software\\TQM\\MorvTest";
+// The tests' own key, away from the product's vendor key, which a run of
+// the program would judge.
+const std::string kTestRoot = "Software\\MorvUninstTest\\Registry";
 
-// Takes the test root away after the tests, and the vendor key above it
-// when nothing else is left there, so that later tests find the machine as
-// it was.
+// Takes the test root away after the tests, and the key above it when
+// nothing else is left there, so that later tests find the machine as it was.
 class TestRootCleanup : public ::testing::Environment {
 public:
     void TearDown() override
     {
         for (REGSAM view : {kView32, kView64}) {
             DeleteTree(kTestRoot, view);
-            if (IsRegistryKeyEmpty("Software\\TQM", view == kView64 ? 1 : 0) == 1)
-                DeleteTree("Software\\TQM", view);
+            if (IsRegistryKeyEmpty("Software\\MorvUninstTest", sysops::RegistryView{view}))
+                DeleteTree("Software\\MorvUninstTest", view);
         }
     }
 };
@@ -41,17 +42,17 @@ TEST(DeleteRegistryItem, ViewFlagPicksTheViewOn64BitWindows)
     const ScopedRegKey clean32(key, kView32);
     if (!IsWow64()) {
         // One registry: both flags mean the same plain deletion.
-        EXPECT_EQ(sysops::RegistryViewBits(1), 0u);
-        EXPECT_EQ(sysops::RegistryViewBits(0), 0u);
+        EXPECT_EQ(RunView(1).bits, 0u);
+        EXPECT_EQ(RunView(0).bits, 0u);
         for (int view64 : {1, 0}) {
             ASSERT_TRUE(PlantString(key + "\\Sub", "Name", "data"));
-            EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, view64), ERROR_SUCCESS);
+            EXPECT_TRUE(DeleteRegistryItem(key.c_str(), nullptr, RunView(view64)).Done());
             EXPECT_FALSE(KeyExists(key));
         }
         return;
     }
-    EXPECT_EQ(sysops::RegistryViewBits(1), static_cast<REGSAM>(KEY_WOW64_64KEY));
-    EXPECT_EQ(sysops::RegistryViewBits(0), static_cast<REGSAM>(KEY_WOW64_32KEY));
+    EXPECT_EQ(RunView(1).bits, static_cast<REGSAM>(KEY_WOW64_64KEY));
+    EXPECT_EQ(RunView(0).bits, static_cast<REGSAM>(KEY_WOW64_32KEY));
     struct {
         int view64;
         REGSAM deleted;
@@ -63,14 +64,14 @@ TEST(DeleteRegistryItem, ViewFlagPicksTheViewOn64BitWindows)
         ASSERT_TRUE(PlantString(key + "\\Sub", "Which", "32", kView32));
         ASSERT_EQ(StringValue(key + "\\Sub", "Which", kView64), "64");  // two keys, not one shared
 
-        EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, c.view64), ERROR_SUCCESS);
+        EXPECT_TRUE(DeleteRegistryItem(key.c_str(), nullptr, RunView(c.view64)).Done());
         EXPECT_FALSE(KeyExists(key, c.deleted));
         EXPECT_EQ(StringValue(key + "\\Sub", "Which", c.kept), c.kept == kView64 ? "64" : "32");
 
         // A value goes from its view only, too.
         ASSERT_TRUE(PlantString(key, "Both", "x", kView64));
         ASSERT_TRUE(PlantString(key, "Both", "x", kView32));
-        EXPECT_EQ(DeleteRegistryItem(key.c_str(), "Both", c.view64), ERROR_SUCCESS);
+        EXPECT_TRUE(DeleteRegistryItem(key.c_str(), "Both", RunView(c.view64)).Done());
         EXPECT_FALSE(ValueExists(key, "Both", c.deleted));
         EXPECT_TRUE(ValueExists(key, "Both", c.kept));
         DeleteTree(key, kView64);
@@ -86,12 +87,12 @@ TEST(DeleteRegistryItem, DeletesWholeTreesAndReportsMissingKeys)
         ASSERT_TRUE(PlantString(key + path, "Value", "data", OwnView()));
     ASSERT_TRUE(PlantDword(key, "Top", 1, OwnView()));
 
-    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_SUCCESS);
+    EXPECT_TRUE(DeleteRegistryItem(key.c_str(), nullptr, RunView(0)).Done());
     EXPECT_FALSE(KeyExists(key, OwnView()));
     EXPECT_TRUE(KeyExists(kTestRoot, OwnView()));
 
-    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(DeleteRegistryItem((key + "\\Deeper").c_str(), nullptr, 0), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, RunView(0)).error, static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(DeleteRegistryItem((key + "\\Deeper").c_str(), nullptr, RunView(0)).error, static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(KeyExists(key, OwnView()));
 }
 
@@ -103,13 +104,13 @@ TEST(DeleteRegistryItem, ValueDeletionNeverFailsAndTouchesNothingElse)
     ASSERT_TRUE(PlantString(key, "Drop", "gone", OwnView()));
     ASSERT_TRUE(PlantKey(key + "\\Drop", OwnView()));  // a subkey of the same name is not the value
 
-    EXPECT_EQ(DeleteRegistryItem(key.c_str(), "Drop", 0), ERROR_SUCCESS);
+    EXPECT_TRUE(DeleteRegistryItem(key.c_str(), "Drop", RunView(0)).Done());
     EXPECT_FALSE(ValueExists(key, "Drop", OwnView()));
     EXPECT_TRUE(KeyExists(key + "\\Drop", OwnView()));
     EXPECT_EQ(StringValue(key, "Keep", OwnView()), "kept");
 
-    EXPECT_EQ(DeleteRegistryItem(key.c_str(), "Drop", 0), ERROR_SUCCESS);
-    EXPECT_EQ(DeleteRegistryItem((key + "\\Missing").c_str(), "Keep", 0), ERROR_SUCCESS);
+    EXPECT_TRUE(DeleteRegistryItem(key.c_str(), "Drop", RunView(0)).Done());
+    EXPECT_TRUE(DeleteRegistryItem((key + "\\Missing").c_str(), "Keep", RunView(0)).Done());
     EXPECT_FALSE(KeyExists(key + "\\Missing", OwnView()));
     EXPECT_EQ(StringValue(key, "Keep", OwnView()), "kept");
     EXPECT_TRUE(KeyExists(key + "\\Drop", OwnView()));
@@ -119,21 +120,21 @@ TEST(IsRegistryKeyEmpty, OnlyAnExistingKeyWithoutValuesOrSubkeys)
 {
     const std::string key = kTestRoot + "\\Empty";
     const ScopedRegKey clean(key, OwnView());
-    EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 0);
+    EXPECT_FALSE(IsRegistryKeyEmpty(key.c_str(), RunView(0)));
 
     ASSERT_TRUE(PlantKey(key, OwnView()));
-    EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 1);
+    EXPECT_TRUE(IsRegistryKeyEmpty(key.c_str(), RunView(0)));
 
     ASSERT_TRUE(PlantString(key, "One", "value", OwnView()));
-    EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 0);
-    DeleteRegistryItem(key.c_str(), "One", 0);
-    EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 1);
+    EXPECT_FALSE(IsRegistryKeyEmpty(key.c_str(), RunView(0)));
+    DeleteRegistryItem(key.c_str(), "One", RunView(0));
+    EXPECT_TRUE(IsRegistryKeyEmpty(key.c_str(), RunView(0)));
 
     ASSERT_TRUE(PlantKey(key + "\\EmptyChild", OwnView()));
-    EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 0), 0);
+    EXPECT_FALSE(IsRegistryKeyEmpty(key.c_str(), RunView(0)));
     if (IsWow64()) {
         // Asked in the other view, the key is not there at all.
-        EXPECT_EQ(IsRegistryKeyEmpty(key.c_str(), 1), 0);
+        EXPECT_FALSE(IsRegistryKeyEmpty(key.c_str(), RunView(1)));
     }
 }
 
@@ -151,7 +152,7 @@ TEST(DeleteRegistryItem, DeepestFirstAndTheFirstFailingChildStopsEverything)
     if (OpenKey(blocked, KEY_READ, OwnView()))
         GTEST_SKIP() << "this Wine does not enforce a registry key's DACL";
 
-    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, RunView(0)).error, static_cast<unsigned long>(ERROR_ACCESS_DENIED));
 
     // A went whole, every level, before B was reached.
     EXPECT_FALSE(KeyExists(key + "\\A", OwnView()));
@@ -174,7 +175,7 @@ TEST(DeleteRegistryItem, KeyThatCannotBeOpenedForWritingStays)
 
     // The leaf reports "no more items"; its parent then cannot be deleted
     // while the leaf is in it, and that stops everything.
-    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, RunView(0)).error, static_cast<unsigned long>(ERROR_ACCESS_DENIED));
     for (const char* path : {"", "\\A", "\\A\\Leaf", "\\A\\Next", "\\B"})
         EXPECT_TRUE(KeyExists(key + path, OwnView())) << path;
 }
@@ -196,7 +197,7 @@ TEST(DeleteRegistryItem, ChildrenAreOpenedFromTheirParentsWhateverTheirPathsLeng
     ASSERT_TRUE(parentKey);
     ASSERT_TRUE(PlantKey(childName + "\\Leaf", 0, parentKey.Get()));
 
-    EXPECT_EQ(DeleteRegistryItem(parent.c_str(), nullptr, 0), ERROR_SUCCESS);
+    EXPECT_TRUE(DeleteRegistryItem(parent.c_str(), nullptr, RunView(0)).Done());
 
     EXPECT_FALSE(KeyExists(parent, OwnView()));
     EXPECT_EQ(StringValue(key + "\\Sibling", "Keep", OwnView()), "kept");
@@ -211,10 +212,29 @@ TEST(DeleteRegistryItem, AKeyWithoutEndIsGivenUpAfterTheBound)
     for (const char* path : {"\\A", "\\B", "\\C\\Deep"})
         ASSERT_TRUE(PlantKey(key + path, OwnView()));
 
-    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0, 2), ERROR_NOT_ENOUGH_QUOTA);
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, RunView(0), 2).error, static_cast<unsigned long>(ERROR_NOT_ENOUGH_QUOTA));
     EXPECT_TRUE(KeyExists(key + "\\C\\Deep", OwnView()));
-    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0, 3), ERROR_SUCCESS);
+    EXPECT_TRUE(DeleteRegistryItem(key.c_str(), nullptr, RunView(0), 3).Done());
     EXPECT_FALSE(KeyExists(key, OwnView()));
+}
+
+// A name the ANSI calls cannot spell would be opened as another key: the
+// fullwidth backslash comes out of the enumeration as a real one, a path
+// that may pass through a link planted at its first part. Such a key is
+// left, and the tree says why.
+TEST(DeleteRegistryItem, AKeyWhoseNameTheAnsiCallsMisspellStays)
+{
+    const std::string key = kTestRoot + "\\Misspelt";
+    const ScopedRegKey clean(key, OwnView());
+    const std::wstring wideKey(key.begin(), key.end());
+    HKEY child = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (wideKey + L"\\A\xFF3C" L"B").c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS | OwnView(), nullptr, &child, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(child);
+
+    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, RunView(0)).error, static_cast<unsigned long>(ERROR_INVALID_NAME));
+    EXPECT_TRUE(KeyExists(key, OwnView()));
 }
 
 // A symbolic link at HKLM\key (in `view`) to HKLM\target, as a program
@@ -282,10 +302,10 @@ TEST(DeleteRegistryItem, ALinkInsideTheTreeGoesAndItsTargetStays)
     ASSERT_TRUE(inside.Made() && named.Made());
     ASSERT_EQ(StringValue(key + "\\Link\\Deep", "Keep", OwnView()), "kept") << "the link leads nowhere";
 
-    EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, 0), ERROR_SUCCESS);
+    EXPECT_TRUE(DeleteRegistryItem(key.c_str(), nullptr, RunView(0)).Done());
     EXPECT_FALSE(KeyExists(key, OwnView()));
-    EXPECT_EQ(DeleteRegistryItem((kTestRoot + "\\NamedLink").c_str(), "Keep", 0), ERROR_SUCCESS);
-    EXPECT_EQ(DeleteRegistryItem((kTestRoot + "\\NamedLink").c_str(), nullptr, 0), ERROR_SUCCESS);
+    EXPECT_TRUE(DeleteRegistryItem((kTestRoot + "\\NamedLink").c_str(), "Keep", RunView(0)).Done());
+    EXPECT_TRUE(DeleteRegistryItem((kTestRoot + "\\NamedLink").c_str(), nullptr, RunView(0)).Done());
     EXPECT_FALSE(KeyExists(kTestRoot + "\\NamedLink", OwnView()));
 
     EXPECT_EQ(StringValue(target, "Keep", OwnView()), "kept");

@@ -1,8 +1,9 @@
 // The resources of the built program, read from MorvUninst.exe itself.
-#include "app/MorvUninstDlg.h"
 #include "machine/Expected.h"
 #include "machine/Paths.h"
+#include "machine/UiDriver.h"
 #include "res/resource.h"
+#include "sysops/SystemCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -39,114 +40,93 @@ protected:
     HMODULE module_ = nullptr;
 };
 
-// Reads a dialog template front to back.
-class TemplateReader {
+// The dialog as Windows builds it from the program's template: what the user
+// sees, not how the resource compiler laid it out.
+class DialogFromTemplate {
 public:
-    explicit TemplateReader(const std::vector<BYTE>& data) : data_(data) {}
-
-    WORD Word() { return Read<WORD>(); }
-    DWORD Dword() { return Read<DWORD>(); }
-    short Short() { return Read<short>(); }
-    BYTE Byte() { return Read<BYTE>(); }
-    void AlignDword() { pos_ = (pos_ + 3) & ~static_cast<std::size_t>(3); }
-
-    // A string, or an ordinal written as "#<number>".
-    std::string StringOrOrdinal()
+    explicit DialogFromTemplate(const std::vector<BYTE>& data)
     {
-        if (Peek() == 0xFFFF) {
-            Word();
-            return "#" + std::to_string(Word());
-        }
-        return String();
+        if (sysops::Calls().initCommonControls != nullptr)
+            sysops::Calls().initCommonControls();
+        if (!data.empty())
+            window_ = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
+                                                 reinterpret_cast<const DLGTEMPLATE*>(data.data()), nullptr,
+                                                 &Ignore, 0);
     }
-
-    std::string String()
+    ~DialogFromTemplate()
     {
-        std::string text;
-        for (WORD c = Word(); c != 0; c = Word())
-            text.push_back(static_cast<char>(c));
-        return text;
+        if (window_ != nullptr)
+            DestroyWindow(window_);
     }
+    DialogFromTemplate(const DialogFromTemplate&) = delete;
+    DialogFromTemplate& operator=(const DialogFromTemplate&) = delete;
+
+    HWND Get() const { return window_; }
 
 private:
-    template <typename T>
-    T Read()
-    {
-        T value{};
-        if (pos_ + sizeof(T) <= data_.size())
-            std::memcpy(&value, &data_[pos_], sizeof(T));
-        pos_ += sizeof(T);
-        return value;
-    }
-    WORD Peek()
-    {
-        WORD value = Read<WORD>();
-        pos_ -= sizeof(WORD);
-        return value;
-    }
-
-    const std::vector<BYTE>& data_;
-    std::size_t pos_ = 0;
+    static INT_PTR CALLBACK Ignore(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+    HWND window_ = nullptr;
 };
 
-struct Control {
-    DWORD id;
-    std::string className;
-    std::string text;
-    short x, y, cx, cy;
-    DWORD style;
-    DWORD exStyle;
-    DWORD helpId;
-};
-
-TEST_F(ProgramResources, DialogTemplate)
+std::string ClassOf(HWND window)
 {
-    const std::vector<BYTE> data = Resource(RT_DIALOG, MAKEINTRESOURCEA(IDD_UNINST_DIALOG));
-    ASSERT_FALSE(data.empty());
-    TemplateReader r(data);
-    EXPECT_EQ(r.Word(), 1);       // extended template
-    EXPECT_EQ(r.Word(), 0xFFFF);
-    EXPECT_EQ(r.Dword(), 0u);     // help id
-    EXPECT_EQ(r.Dword(), static_cast<DWORD>(WS_EX_APPWINDOW));
-    EXPECT_EQ(r.Dword(), 0x90C800C0u);
-    const WORD count = r.Word();
-    EXPECT_EQ(r.Short(), 0);
-    EXPECT_EQ(r.Short(), 0);
-    EXPECT_EQ(r.Short(), 301);
-    EXPECT_EQ(r.Short(), 53);
-    EXPECT_EQ(r.StringOrOrdinal(), "");  // no menu
-    EXPECT_EQ(r.StringOrOrdinal(), "");  // the standard dialog class
-    EXPECT_EQ(r.String(), expected::kDialogTitle);
-    EXPECT_EQ(r.Word(), 8);              // points
-    EXPECT_EQ(r.Word(), 0);              // weight
-    EXPECT_EQ(r.Byte(), 0);              // italic
-    EXPECT_EQ(r.Byte(), DEFAULT_CHARSET);
-    EXPECT_EQ(r.String(), "MS Sans Serif");
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
 
-    const Control expected[] = {
-        {IDOK, "#128", "OK", 244, 7, 50, 14, 0x50010001, 0, 0},
-        {IDCANCEL, "#128", "Cancel", 244, 25, 50, 14, 0x50010000, 0, 0},
-        // The resource compiler stores this class name in upper case;
-        // window classes are matched without regard to case.
-        {IDC_PROGRESS, "MSCTLS_PROGRESS32", "Progress1", 20, 25, 206, 14, 0x50800000, 0, 0},
-        {IDC_STATUS, "#130", "", 20, 11, 165, 10, 0x50020000, 0, 0},
+// Where a control lies in its dialog's client area.
+RECT Place(HWND dialog, HWND control)
+{
+    RECT rect = {};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+TEST_F(ProgramResources, DialogShowsItsTitleButtonsBarAndStatusSideBySide)
+{
+    const DialogFromTemplate dialog(Resource(RT_DIALOG, MAKEINTRESOURCEA(IDD_UNINST_DIALOG)));
+    ASSERT_NE(dialog.Get(), nullptr) << "error " << GetLastError();
+    EXPECT_EQ(WindowText(dialog.Get()), expected::kDialogTitle);
+    const LONG style = GetWindowLongA(dialog.Get(), GWL_STYLE);
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), static_cast<LONG>(WS_CAPTION | WS_SYSMENU));
+    // Its own button on the task bar: the program has no other window.
+    EXPECT_NE(GetWindowLongA(dialog.Get(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+
+    const struct {
+        int id;
+        const char* className;
+        const char* text;
+    } controls[] = {
+        {IDOK, "Button", "OK"},
+        {IDCANCEL, "Button", "Cancel"},
+        {IDC_PROGRESS, "msctls_progress32", nullptr},
+        {IDC_STATUS, "Static", ""},
     };
-    ASSERT_EQ(count, 4);
-    for (const Control& want : expected) {
-        SCOPED_TRACE(want.id);
-        r.AlignDword();
-        EXPECT_EQ(r.Dword(), want.helpId);
-        EXPECT_EQ(r.Dword(), want.exStyle);
-        EXPECT_EQ(r.Dword(), want.style);
-        EXPECT_EQ(r.Short(), want.x);
-        EXPECT_EQ(r.Short(), want.y);
-        EXPECT_EQ(r.Short(), want.cx);
-        EXPECT_EQ(r.Short(), want.cy);
-        EXPECT_EQ(r.Dword(), want.id);
-        EXPECT_EQ(r.StringOrOrdinal(), want.className);
-        EXPECT_EQ(r.StringOrOrdinal(), want.text);
-        EXPECT_EQ(r.Word(), 0);  // no creation data
+    RECT client = {};
+    GetClientRect(dialog.Get(), &client);
+    std::vector<RECT> places;
+    for (const auto& control : controls) {
+        SCOPED_TRACE(control.id);
+        const HWND window = GetDlgItem(dialog.Get(), control.id);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(_stricmp(ClassOf(window).c_str(), control.className), 0) << ClassOf(window);
+        if (control.text != nullptr) {
+            EXPECT_EQ(WindowText(window), control.text);
+        }
+        const RECT place = Place(dialog.Get(), window);
+        EXPECT_TRUE(place.left >= client.left && place.top >= client.top && place.right <= client.right &&
+                    place.bottom <= client.bottom)
+            << "outside the dialog";
+        for (const RECT& other : places) {
+            RECT overlap = {};
+            EXPECT_FALSE(IntersectRect(&overlap, &place, &other)) << "on top of another control";
+        }
+        places.push_back(place);
     }
+    // Enter presses OK.
+    EXPECT_EQ(LOWORD(SendMessageA(dialog.Get(), DM_GETDEFID, 0, 0)), IDOK);
 }
 
 #pragma pack(push, 2)
@@ -221,14 +201,6 @@ TEST_F(ProgramResources, VersionInformationTellsWhatTheFileIs)
     ASSERT_TRUE(VerQueryValueA(data.data(), "\\StringFileInfo\\040904b0\\FileVersion",
                                reinterpret_cast<void**>(&text), &length));
     EXPECT_STREQ(text, expected::kFileVersion);
-}
-
-TEST(Dialog, MinimisedIconIsCentredRoundingTowardZero)
-{
-    EXPECT_EQ(IconOrigin(36, 32), 2);
-    EXPECT_EQ(IconOrigin(37, 32), 3);
-    EXPECT_EQ(IconOrigin(30, 32), 0);  // -1 / 2 rounds toward zero
-    EXPECT_EQ(IconOrigin(28, 32), -1);
 }
 
 }  // namespace

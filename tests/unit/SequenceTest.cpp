@@ -2,6 +2,8 @@
 // recording host instead of the dialog.
 #include "uninstall/Sequence.h"
 
+#include "app/ExitStatus.h"
+#include "machine/Child.h"
 #include "machine/Environment.h"
 #include "machine/Expected.h"
 #include "machine/Files.h"
@@ -9,8 +11,9 @@
 #include "machine/Views.h"
 #include "support/Planting.h"
 #include "support/RecordingHost.h"
-#include "uninstall/FileCatalogue.h"
-#include "uninstall/Locations.h"
+#include "sysops/Handles.h"
+#include "sysops/Probes.h"
+#include "uninstall/Catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -50,11 +53,13 @@ TEST(Sequence, InteractiveRunStepsBoxesAndCloses)
     EXPECT_EQ(boxes.back(), kFinalBox);
     EXPECT_EQ(host.boxTypes.back(), static_cast<unsigned>(MB_ICONINFORMATION));
 
-    // Locations 5, processes and programs 6, install tree and caches 5,
-    // system files 2 (3 on 64-bit Windows), menu 4, registry 4; then, after
-    // the "Delete" box, references 1 (2) and middleware 1.
-    const bool wow64 = IsWow64();
-    EXPECT_EQ(StepsBefore(host, "box " + kDeleteBox), wow64 ? 27 : 26);
+    // Every step the catalogue's rows and stages stand for on this machine,
+    // then, after the "Delete" box, the references' and the middleware's,
+    // and the fill to the end.
+    uninstall::RowContext context;
+    context.is64BitWindows = IsWow64();
+    context.osClass = sysops::GetOsClass();
+    EXPECT_EQ(StepsBefore(host, "box " + kDeleteBox), uninstall::StepsBeforeReferences(context));
     EXPECT_EQ(StepsBefore(host, "box " + kFinalBox), expected::kBarEnd);
     EXPECT_EQ(host.steps, expected::kBarEnd);
 }
@@ -117,7 +122,7 @@ TEST(Sequence, HostileInstallDirectoryDeletesNoTree)
 {
     const ScopedRegKey key("Software\\TQM", kView32);
     // Package B's records, where a LocalPackage value may name any file at all.
-    const std::string packageProperties = uninstall::kPackageBInstallProperties;
+    const std::string packageProperties = uninstall::CachedPackage.key;
     const ScopedRegKey package(packageProperties.substr(0, packageProperties.rfind('\\')), NativeView());
     const ScratchDir scratch("hostile");
     const std::string programFiles = Variable("PROGRAMFILES");
@@ -169,6 +174,120 @@ TEST(Sequence, HebrewMenuAndStartupFolders)
     uninstall::RunUninstall(second);
     EXPECT_FALSE(Exists(allUsers / "Start Menu\\Programs\\Startup\\scmon.lnk"));
     EXPECT_TRUE(Exists(allUsers / ("Start Menu\\Programs\\" + startup + "\\scmon.lnk")));
+}
+
+// The record's lines as a run writes them.
+class Lines : public uninstall::RecordSink {
+public:
+    void WriteLine(const std::string& line) override { written.push_back(line); }
+    bool Has(const std::string& line) const
+    {
+        return std::find(written.begin(), written.end(), line) != written.end();
+    }
+    std::vector<std::string> written;
+};
+
+// "<outcome>  <kind>  <name>" in the record's columns.
+std::string Line(const std::string& outcome, const std::string& kind, const std::string& name)
+{
+    return outcome + std::string(outcome.size() < 13 ? 13 - outcome.size() : 1, ' ') + kind +
+           std::string(19 - kind.size(), ' ') + name;
+}
+
+std::string RunSystemDir()
+{
+    return Variable("WINDIR") + (IsWow64() ? "\\SysWOW64" : "\\system32");
+}
+
+std::string ViewSwitch()
+{
+    return IsWow64() ? " /reg:32" : "";
+}
+
+// A preview takes what it finds as gone for the looks that follow, as the
+// removal would leave it: the second spelling of one file is not there, and
+// the vendor key holding only the product's key is empty. A key of other
+// software in it keeps it, in the preview and in the removal alike.
+TEST(Sequence, PreviewTakesWhatItFindsAsGoneAndTheVendorKeyStaysForOthers)
+{
+    const ScopedRegKey vendor("Software\\TQM", kView32);
+    const std::string file = RunSystemDir() + "\\tqmvsso.dll";
+    ASSERT_TRUE(PlantFile(file));
+    ASSERT_TRUE(PlantString("Software\\TQM\\Morvane", "Version", "4.3", kView32));
+    const std::string vendorKey = "HKLM\\Software\\TQM" + ViewSwitch();
+    const std::string productKey = "HKLM\\Software\\TQM\\Morvane" + ViewSwitch();
+
+    Lines alone;
+    uninstall::RunRecord aloneRecord(&alone);
+    RecordingHost host(true, false);
+    EXPECT_EQ(uninstall::RunUninstall(host, aloneRecord, uninstall::Mode::Preview), uninstall::RunOutcome::Completed);
+    EXPECT_TRUE(alone.Has(Line("would remove", "file", file)));
+    EXPECT_TRUE(alone.Has(Line("not present", "file", RunSystemDir() + "\\TqMvSso.dll")));
+    EXPECT_TRUE(alone.Has(Line("would remove", "key", productKey)));
+    EXPECT_TRUE(alone.Has(Line("would remove", "key", vendorKey)));
+
+    ASSERT_TRUE(PlantString("Software\\TQM\\Other", "Keep", "kept", kView32));
+    const std::string kept = Line("kept", "key", vendorKey) + "  [other software's keys or values are in it]";
+    for (const uninstall::Mode mode : {uninstall::Mode::Preview, uninstall::Mode::Remove}) {
+        Lines shared;
+        uninstall::RunRecord record(&shared);
+        RecordingHost quiet(true, false);
+        EXPECT_EQ(uninstall::RunUninstall(quiet, record, mode), uninstall::RunOutcome::Completed);
+        EXPECT_TRUE(shared.Has(kept)) << (mode == uninstall::Mode::Preview ? "preview" : "removal");
+    }
+    EXPECT_FALSE(Exists(file));
+    EXPECT_FALSE(KeyExists("Software\\TQM\\Morvane", kView32));
+    EXPECT_EQ(StringValue("Software\\TQM\\Other", "Keep", kView32), "kept");
+}
+
+// A file in use in the middle of the install tree: where only administrators
+// could have put it, it and the folders that hold it go at the restart,
+// after it, and everything else now; the status says the product is gone.
+// Where others may write the install folder, a name left to the restart
+// could by then lead elsewhere: the file stays, and the status says so.
+TEST(Sequence, FileInUseInTheInstallTree)
+{
+    const ScopedRegKey vendor("Software\\TQM", kView32);
+    for (const bool othersMayWrite : {false, true}) {
+        SCOPED_TRACE(othersMayWrite ? "others may write" : "only administrators");
+        const ScratchDir scratch("inuse");
+        const std::string vendorDir = scratch / "TQM";
+        const std::string installDir = vendorDir + "\\Morvane";
+        const std::string heldFile = installDir + "\\lib\\token\\token.dll";
+        for (const char* file : {"\\bin\\tool.exe", "\\lib\\token\\token.dll", "\\lib\\token\\zz.txt", "\\zz\\last.txt"})
+            ASSERT_TRUE(PlantFile(installDir + file));
+        if (othersMayWrite) {
+            ASSERT_TRUE(GrantEveryoneWrite(installDir));
+        }
+        ASSERT_TRUE(PlantString(uninstall::kInstallDirKey, "MorvDir", installDir, kView32));
+
+        sysops::UniqueFile held(
+            CreateFileA(heldFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.IsValid());
+        uninstall::RunRecord record;
+        RecordingHost host(true, false);
+        EXPECT_EQ(uninstall::RunUninstall(host, record), uninstall::RunOutcome::Completed);
+        held.Reset();
+        const int status = app::ExitStatusFor(uninstall::RunOutcome::Completed, IDOK, !record.residue.empty());
+        EXPECT_TRUE(Exists(heldFile));
+        std::vector<std::string> pending = PendingDeletions();
+        const auto first = std::find(pending.begin(), pending.end(), "\\??\\" + heldFile);
+        if (othersMayWrite) {
+            EXPECT_EQ(status, app::kExitFailed);
+            EXPECT_EQ(first, pending.end());
+            continue;
+        }
+        EXPECT_EQ(status, app::kExitRebootRequired);
+        for (const char* gone : {"\\bin", "\\zz", "\\lib\\token\\zz.txt"})
+            EXPECT_FALSE(Exists(installDir + gone)) << gone;
+        ASSERT_NE(first, pending.end());
+        const std::vector<std::string> order(first, pending.end());
+        EXPECT_EQ(order, (std::vector<std::string>{"\\??\\" + heldFile, "\\??\\" + installDir + "\\lib\\token",
+                                                   "\\??\\" + installDir + "\\lib", "\\??\\" + installDir,
+                                                   "\\??\\" + vendorDir}));
+        ASSERT_TRUE(RestartWindows());
+        EXPECT_FALSE(Exists(vendorDir));
+    }
 }
 
 }  // namespace

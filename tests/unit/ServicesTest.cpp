@@ -124,7 +124,7 @@ TEST(StopService, SendsOneStopToARunningServiceAndReturnsOnceStopped)
     ASSERT_TRUE(bystander.Start());
 
     const DWORD started = GetTickCount();
-    EXPECT_EQ(StopService(target.Name(), kStopBoundMs), sysops::STOP_STOPPED);
+    EXPECT_TRUE(StopService(target.Name(), kStopBoundMs).Done());
     const DWORD took = GetTickCount() - started;
     // The service takes kStopDelayMs to stop; the call waits for it, and for
     // its process to go.
@@ -153,7 +153,7 @@ TEST(StopService, StopsEveryStateThatTakesAStopAndEndsAServiceThatHangs)
     ASSERT_TRUE(starting.Start(SERVICE_START_PENDING, "hold-start-pending"));
     for (const TestService* service : {&paused, &starting}) {
         SCOPED_TRACE(service->Name());
-        EXPECT_EQ(StopService(service->Name(), kStopBoundMs), sysops::STOP_STOPPED);
+        EXPECT_TRUE(StopService(service->Name(), kStopBoundMs).Done());
         EXPECT_EQ(service->State(), static_cast<DWORD>(SERVICE_STOPPED));
         EXPECT_EQ(service->StopControls(), 1) << ::testing::PrintToString(service->Log());
     }
@@ -165,7 +165,7 @@ TEST(StopService, StopsEveryStateThatTakesAStopAndEndsAServiceThatHangs)
     const UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, ServiceStatus(stopping.Name()).dwProcessId));
     ASSERT_TRUE(process);
     const DWORD started = GetTickCount();
-    EXPECT_EQ(StopService(stopping.Name(), kHungBoundMs), sysops::STOP_PROCESS_ENDED);
+    EXPECT_TRUE(StopService(stopping.Name(), kHungBoundMs).Done());
     EXPECT_GE(GetTickCount() - started, kHungBoundMs);
     // Wine's manager marks only a running service stopped when its process
     // dies, so the process itself tells.
@@ -174,7 +174,7 @@ TEST(StopService, StopsEveryStateThatTakesAStopAndEndsAServiceThatHangs)
 
     // One that was never started is left as it is.
     TestService stopped(kServiceD, scratch);
-    EXPECT_EQ(StopService(stopped.Name(), kStopBoundMs), sysops::STOP_STOPPED);
+    EXPECT_TRUE(StopService(stopped.Name(), kStopBoundMs).Done());
     EXPECT_EQ(stopped.State(), static_cast<DWORD>(SERVICE_STOPPED));
     EXPECT_TRUE(stopped.Log().empty());
 }
@@ -205,9 +205,9 @@ TEST(Services, AServiceThatIsNotInstalledChangesNothing)
     const std::map<std::string, DWORD> before = AllServices();
     ASSERT_FALSE(before.empty());
 
-    EXPECT_EQ(StopService(kNoService, kStopBoundMs), sysops::STOP_NO_SERVICE);
-    // Removing still closes the manager it opened, and says so.
-    EXPECT_NE(RemoveService(kNoService), 0);
+    EXPECT_TRUE(StopService(kNoService, kStopBoundMs).Done());
+    // Nothing to remove is nothing that failed.
+    EXPECT_TRUE(RemoveService(kNoService).Done());
 
     EXPECT_EQ(AllServices(), before);
     const UniqueServiceHandle manager = OpenServiceManager();
@@ -224,7 +224,7 @@ TEST(RemoveService, DeletesTheRegistration)
     const std::string key = "System\\CurrentControlSet\\Services\\" + std::string(removed.Name());
     ASSERT_TRUE(KeyExists(key));
 
-    EXPECT_NE(RemoveService(removed.Name()), 0);
+    EXPECT_TRUE(RemoveService(removed.Name()).Done());
     EXPECT_TRUE(WaitForServiceState(removed.Name(), 0)) << "the manager still knows it";
     const UniqueServiceHandle manager = OpenServiceManager();
     EXPECT_EQ(OpenServiceA(manager.Get(), removed.Name(), SERVICE_QUERY_STATUS), nullptr);
@@ -247,10 +247,10 @@ TEST(RemoveService, StopThenRemoveEndsARunningService)
     TestService service(kServiceA, scratch, program, installDir + "\\data\\held.dat");
     ASSERT_TRUE(service.Start());
 
-    EXPECT_EQ(StopService(service.Name(), kStopBoundMs), sysops::STOP_STOPPED);
-    EXPECT_NE(RemoveService(service.Name()), 0);
+    EXPECT_TRUE(StopService(service.Name(), kStopBoundMs).Done());
+    EXPECT_TRUE(RemoveService(service.Name()).Done());
 
-    EXPECT_NE(sysops::DeleteFileOrTree(installDir.c_str(), nullptr), 0);
+    EXPECT_TRUE(sysops::DeleteFileOrTree(installDir.c_str(), nullptr).Done());
     EXPECT_FALSE(Exists(installDir));
 
     EXPECT_TRUE(WaitForServiceState(service.Name(), 0)) << "still known, in state " << service.State();
