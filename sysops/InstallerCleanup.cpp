@@ -101,42 +101,45 @@ bool OpenUserPart(const std::string& userPath, const char* part, const ViewScan&
            OpenKey(partPath.c_str(), KEY_READ | scan.view.bits, key, KeyLinks::AsLink).Done();
 }
 
-void FindComponents(const std::string& userPath, ViewScan& scan)
+// Calls `visit` with the name and path of each subkey of the user's key
+// `part` whose name opens it again, until `visit` says it has had enough.
+template <typename Visit>
+void VisitSubkeys(const std::string& userPath, const char* part, const ViewScan& scan, Visit visit)
 {
-    std::string componentsPath;
-    UniqueRegKey components;
-    if (!OpenUserPart(userPath, "\\Components", scan, componentsPath, components))
+    std::string partPath;
+    UniqueRegKey key;
+    if (!OpenUserPart(userPath, part, scan, partPath, key))
         return;
     std::string name;
-    std::string componentPath;
-    std::string valueName;
-    for (DWORD index = 0; !scan.Full() && ReadSubkeyName(components.Get(), index, name) == ERROR_SUCCESS; ++index) {
-        if (!KeyNameReopens(name.c_str()) || !ComposeKeyPath(componentsPath, name.c_str(), componentPath))
-            continue;
-        UniqueRegKey component;
-        if (!OpenKey(componentPath.c_str(), KEY_READ | scan.view.bits, component, KeyLinks::AsLink).Done())
-            continue;
-        if (FindPackageValue(component.Get(), scan.packedCode, valueName))
-            Remember(scan, componentPath, valueName);
+    std::string path;
+    for (DWORD index = 0; ReadSubkeyName(key.Get(), index, name) == ERROR_SUCCESS; ++index) {
+        if (KeyNameReopens(name.c_str()) && ComposeKeyPath(partPath, name.c_str(), path) && !visit(name, path))
+            return;
     }
+}
+
+void FindComponents(const std::string& userPath, ViewScan& scan)
+{
+    std::string valueName;
+    VisitSubkeys(userPath, "\\Components", scan, [&scan, &valueName](const std::string&, const std::string& path) {
+        if (scan.Full())
+            return false;
+        UniqueRegKey component;
+        if (OpenKey(path.c_str(), KEY_READ | scan.view.bits, component, KeyLinks::AsLink).Done() &&
+            FindPackageValue(component.Get(), scan.packedCode, valueName))
+            Remember(scan, path, valueName);
+        return true;
+    });
 }
 
 void FindProduct(const std::string& userPath, ViewScan& scan)
 {
-    std::string productsPath;
-    UniqueRegKey products;
-    if (!OpenUserPart(userPath, "\\Products", scan, productsPath, products))
-        return;
-    std::string name;
-    std::string productPath;
-    for (DWORD index = 0;
-         scan.found.size() <= kFoundLimit && ReadSubkeyName(products.Get(), index, name) == ERROR_SUCCESS; ++index) {
+    VisitSubkeys(userPath, "\\Products", scan, [&scan](const std::string& name, const std::string& path) {
         if (!SameText(name, scan.packedCode))
-            continue;
-        if (ComposeKeyPath(productsPath, name.c_str(), productPath))
-            Remember(scan, productPath, std::string());
-        return;
-    }
+            return scan.found.size() <= kFoundLimit;
+        Remember(scan, path, std::string());
+        return false;
+    });
 }
 
 // Every enumeration is over before anything is deleted, so no index moves

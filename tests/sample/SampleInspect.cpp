@@ -35,7 +35,6 @@ struct Inspection {
     }
 };
 
-bool SameText(const std::string& a, const char* b) { return lstrcmpiA(a.c_str(), b) == 0; }
 
 std::string KeyText(const char* key, REGSAM view) { return machine::ViewName(view) + "\\" + key; }
 std::string ValueText(const char* key, const std::string& name, REGSAM view)
@@ -98,9 +97,7 @@ void InspectEntries(Inspection& in)
             continue;
         const REGSAM view = ViewFlag(row.view, in.variant.win64);
         std::vector<std::string> entries;
-        machine::ReadStrings(row.key, row.name, view, entries);
-        const bool listed = std::any_of(entries.begin(), entries.end(),
-                                        [&](const std::string& entry) { return SameText(entry, row.entry); });
+        const bool listed = ReadEntries(row, view, entries);
         in.Add(row.fate, "entry", ValueText(row.key, row.name, view) + " lists " + row.entry, listed);
         anyListed = anyListed || listed;
         valueStays = valueStays || PresentAfterRun(row.fate, in.variant);

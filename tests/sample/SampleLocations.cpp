@@ -1,8 +1,11 @@
 #include "sample/SampleLocations.h"
 
 #include "machine/Environment.h"
+#include "machine/Registry.h"
 #include "machine/Views.h"
 #include "sysops/Probes.h"
+
+#include <algorithm>
 
 namespace sample {
 
@@ -83,6 +86,14 @@ bool IsNative(Base base, const Variant& variant)
 }
 
 std::string Join(const std::string& dir, const char* tail) { return dir + "\\" + tail; }
+
+bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+bool ReadEntries(const EntryRow& row, REGSAM view, std::vector<std::string>& entries)
+{
+    machine::ReadStrings(row.key, row.name, view, entries);
+    return std::any_of(entries.begin(), entries.end(), [&row](const std::string& entry) { return SameText(entry, row.entry); });
+}
 
 std::string FilePath(const FileRow& row, const Locations& where, const std::string& localPackage)
 {

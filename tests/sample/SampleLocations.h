@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace sample {
 
@@ -45,5 +46,12 @@ std::string FolderPath(const FolderRow& row, const Locations& where);
 std::string PathValueName(const PathValueRow& row, const Locations& where);
 // The string a value row holds.
 std::string ValueData(const ValueRow& row, const Locations& where);
+
+// Whether two names are the same, regardless of case, as Windows compares them.
+bool SameText(const std::string& a, const std::string& b);
+
+// The names the list value of an entry row holds in `view`, and whether the
+// row's own entry is among them.
+bool ReadEntries(const EntryRow& row, REGSAM view, std::vector<std::string>& entries);
 
 }  // namespace sample

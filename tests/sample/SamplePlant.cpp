@@ -43,7 +43,6 @@ struct Planting {
     bool WrittenByMsiexec(Source source) const { return source == Source::PackageB && state.realPackageB; }
 };
 
-bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
 DWORD AttributesOf(Attr attr)
 {
@@ -198,10 +197,7 @@ void PlantEntries(Planting& p)
             continue;
         const REGSAM view = ViewFlag(row.view, p.variant.win64);
         std::vector<std::string> entries;
-        machine::ReadStrings(row.key, row.name, view, entries);
-        const bool listed = std::any_of(entries.begin(), entries.end(),
-                                        [&](const std::string& entry) { return SameText(entry, row.entry); });
-        if (!listed)
+        if (!ReadEntries(row, view, entries))
             entries.push_back(row.entry);
         if (!machine::SetStrings(row.key, row.name, entries, view))
             p.Fail(std::string("entry ") + row.entry + " of " + row.name);

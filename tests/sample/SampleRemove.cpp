@@ -26,8 +26,6 @@ using machine::HoldsFiles;
 using machine::RemoveTree;
 using machine::TreeHoldsValues;
 
-bool SameText(const std::string& a, const char* b) { return lstrcmpiA(a.c_str(), b) == 0; }
-
 void EndPrograms(const Variant& variant, const State& state)
 {
     for (const StartedProgram& program : state.programs)
