@@ -120,15 +120,13 @@ void RunInstallerBenchmark()
     unsigned seen = 0;
     const Contest contest = RunRounds(
         kMinRounds, [&] { return PlantProductValues(view); },
-        {[&] {
-             sysops::CleanInstallerUserData(kPackageAPacked, machine::RunViews());
-             left = CountProductValues(view);
-             return left == 0;
-         },
+        {[&] { return sysops::CleanInstallerUserData(kPackageAPacked, machine::RunViews()).Done(); },
          [&] { return (seen = EnumerateComponents(view)) != 0; }});
+    // The enumeration changes nothing: what is left is what our last round left.
+    left = CountProductValues(view);
     std::printf("installer: %u values enumerated; package A's value left in %u of %u components\n", seen, left,
                 kWithProduct);
-    if (contest.complete)
+    if (contest.complete && left == 0)
         Report("CleanInstallerUserData, 30,000 components", contest.sides[0],
                Baseline{"bare enumeration", contest.sides[1], 1.2});
     else

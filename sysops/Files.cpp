@@ -25,11 +25,6 @@ namespace {
 // was looked at leads nowhere else. What is deleted is opened alone, so
 // that no lock another program holds on it can make the deletion wait.
 
-// A folder being emptied is held: nobody may rename or delete it meanwhile.
-// Who may change it is read through the same handle.
-constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL;
-constexpr DWORD kFolderSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
-
 // Deletes the file `name` below `parent` (or the whole path, with no
 // parent). Deleting refuses a read-only file, so its read-only attribute
 // goes first, through the handle, and only then. Attributes belong to the
@@ -93,16 +88,15 @@ std::string AnsiName(NativeName name)
 struct NativeFs {
     using Entry = NativeEntry;
 
-    // A folder of the tree: its handle while it is emptied, what it is
-    // reopened by, alone, to be removed, and its path, by which anything in
-    // it is left to the restart.
+    // A folder of the tree, held alone while it is emptied and removed
+    // through that handle. Its path, by which anything in it is left to the
+    // restart, is composed only when that is needed.
     struct Folder {
         UniqueFile handle;
-        HANDLE parent = nullptr;
-        std::vector<wchar_t> name;
-        FileIdentity identity = {};
-        std::string path;  // empty when the code page cannot spell it
+        bool mayDelete = false;
         Folder* up = nullptr;
+        std::vector<wchar_t> name;  // below `up`
+        std::string rootPath;       // the tree's own folder's
         int onlyAdministrators = -1;  // not yet asked
     };
 
@@ -130,18 +124,13 @@ struct NativeFs {
     // there now is a link (swapped in since the listing), to go as the link.
     static Result OpenFolder(Folder& parent, const Entry& entry, Folder& child, bool& isLink)
     {
-        child.parent = parent.handle.Get();
         child.up = &parent;
         child.name.assign(entry.name.text, entry.name.text + entry.name.length);
-        const std::string name = parent.path.empty() ? std::string() : AnsiName(entry.name);
-        if (name.empty() || !JoinPath(parent.path, name.c_str(), child.path, kFilePathBufferSize))
-            child.path.clear();
-        Result result = OpenNative(child.parent, entry.name, NativeKind::Folder, kFolderAccess, kFolderSharing,
-                                   child.handle);
+        Result result = OpenFolderAlone(parent.handle.Get(), entry.name, NativeKind::Folder, child.handle,
+                                        child.mayDelete);
         OpenedFile opened = {};
         if (result.Done() && !ReadOpened(child.handle.Get(), opened))
             result = Result::LastError();
-        child.identity = opened.identity;
         isLink = (opened.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         if (isLink)
             child.handle.Reset();  // the link is opened again, alone, to go
@@ -158,16 +147,27 @@ struct NativeFs {
         return DeleteFileThrough(parent.handle.Get(), entry.name);
     }
 
-    // The emptied folder goes when it is still the folder that was emptied,
-    // whatever its name has meanwhile come to lead to. When entries came
-    // meanwhile, it is held again, alone, to be emptied once more.
+    // The emptied folder goes through the handle it was held by all along.
+    // When entries came meanwhile, it is still held, to be emptied once more.
     static Result RemoveFolder(Folder& folder)
     {
-        folder.handle.Reset();
-        const Result result = MarkEmptyFolder(folder.parent, NameOf(folder.name), folder.identity, folder.handle);
+        const Result result = folder.mayDelete ? MarkForDeletion(folder.handle.Get()) : Result::Error(ERROR_ACCESS_DENIED);
         if (result.error != ERROR_DIR_NOT_EMPTY)
             folder.handle.Reset();
         return result;
+    }
+
+    // The folder's path; empty when the code page cannot spell a name on it.
+    static std::string PathOf(const Folder& folder)
+    {
+        if (folder.up == nullptr)
+            return folder.rootPath;
+        const std::string above = PathOf(*folder.up);
+        const std::string name = AnsiName(NameOf(folder.name));
+        std::string path;
+        if (above.empty() || name.empty() || !JoinPath(above, name.c_str(), path, kFilePathBufferSize))
+            path.clear();
+        return path;
     }
 
     // Whether a name in `folder` still names the same file at the restart:
@@ -180,7 +180,7 @@ struct NativeFs {
             if (level->onlyAdministrators == 0)
                 return false;
         }
-        return !folder.path.empty();
+        return true;
     }
 
     static Result ScheduleFile(Folder& folder, const Entry& entry)
@@ -188,7 +188,8 @@ struct NativeFs {
         UniqueFile file;
         std::string path;
         const std::string name = AnsiName(entry.name);
-        if (name.empty() || !JoinPath(folder.path, name.c_str(), path, kFilePathBufferSize) ||
+        const std::string folderPath = PathOf(folder);
+        if (name.empty() || folderPath.empty() || !JoinPath(folderPath, name.c_str(), path, kFilePathBufferSize) ||
             !OpenNative(folder.handle.Get(), entry.name, NativeKind::File, READ_CONTROL,
                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, file)
                  .Done() ||
@@ -197,7 +198,11 @@ struct NativeFs {
         return ScheduleForRestart(path, false);
     }
 
-    static Result ScheduleFolder(Folder& folder) { return ScheduleForRestart(folder.path, true); }
+    static Result ScheduleFolder(Folder& folder)
+    {
+        const std::string path = PathOf(folder);
+        return path.empty() ? Result::Error(ERROR_INVALID_NAME) : ScheduleForRestart(path, true);
+    }
 };
 
 // ---- the 9x family: by name -------------------------------------------------
@@ -386,9 +391,9 @@ private:
 };
 
 // A tree's own folder, `name` below the folder `parent` holds, by its path
-// `path`: held already by the caller (opened as itself), or opened here.
-// When it is a link, only the link goes. `above`: whether the folders above
-// it are only administrators' to change.
+// `path`: held already by the caller (opened as itself, alone), or opened
+// here. When it is a link, only the link goes. `above`: whether the folders
+// above it are only administrators' to change.
 struct NativeTree {
     HANDLE parent;
     std::vector<wchar_t> name;
@@ -396,17 +401,16 @@ struct NativeTree {
     bool above;
 };
 
-Result DeleteNativeTree(NativeTree tree, UniqueFile held, bool namedLink, InUse inUse)
+Result DeleteNativeTree(NativeTree tree, UniqueFile held, bool mayDelete, bool namedLink, InUse inUse)
 {
     NativeFs::Folder folder;
-    folder.parent = tree.parent;
-    folder.name = std::move(tree.name);
-    folder.path = std::move(tree.path);
+    folder.rootPath = std::move(tree.path);
     folder.onlyAdministrators = tree.above ? -1 : 0;
     folder.handle = std::move(held);
+    folder.mayDelete = mayDelete;
     if (!folder.handle) {
-        const Result opened = OpenNative(folder.parent, NameOf(folder.name), NativeKind::Either, kFolderAccess,
-                                         kFolderSharing, folder.handle);
+        const Result opened =
+            OpenFolderAlone(tree.parent, NameOf(tree.name), NativeKind::Either, folder.handle, folder.mayDelete);
         if (!opened.Done())
             return opened;
     }
@@ -415,11 +419,10 @@ Result DeleteNativeTree(NativeTree tree, UniqueFile held, bool namedLink, InUse 
         return Result::Error(ERROR_PATH_NOT_FOUND);
     if (namedLink || (opened.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         folder.handle.Reset();
-        return RemoveLinkThrough(folder.parent, NameOf(folder.name));
+        return RemoveLinkThrough(tree.parent, NameOf(tree.name));
     }
     if ((opened.attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
         return Result::Error(ERROR_DIRECTORY);
-    folder.identity = opened.identity;
     return TreeWalk<NativeFs>(inUse).EmptyAndRemove(folder, 0);
 }
 
@@ -452,7 +455,7 @@ Result DeleteTreeAtPath(const std::string& dir)
         !NativeText(dir.substr(parentPath.size() + (parentPath.size() == 3 ? 0 : 1)), name))
         return Result::Error(ERROR_PATH_NOT_FOUND);
     return DeleteNativeTree(NativeTree{parent.Handle(parent.Depth() - 1), std::move(name), dir, false}, UniqueFile(),
-                            namedLink, InUse::Stays);
+                            false, namedLink, InUse::Stays);
 }
 
 // Leaves a file that is in use to the restart, where `inUse` and the
@@ -491,11 +494,12 @@ Result DeleteHeldTree(FolderChain& chain, InUse inUse)
         return Result::Error(ERROR_PATH_NOT_FOUND);
     const bool above = inUse != InUse::Stays && OnlyAdministratorsHold(chain, level);
     UniqueFile folder;
-    const Result taken = chain.TakeDeepest(folder);
+    bool mayDelete = false;
+    const Result taken = chain.TakeDeepest(folder, mayDelete);
     if (!taken.Done())
         return taken;
     return DeleteNativeTree(NativeTree{chain.Handle(level - 1), std::move(name), chain.Path(), above},
-                            std::move(folder), false, inUse);
+                            std::move(folder), mayDelete, false, inUse);
 }
 
 Result DeleteFileIn(const FolderChain& chain, const char* name, InUse inUse)

@@ -251,15 +251,14 @@ Result FolderChain::LetGo(std::size_t level, std::vector<wchar_t>& name)
 }
 
 // The folder at `level`, let go of and opened again from the held folder
-// above it to be listed, when that is still the folder held.
-Result FolderChain::Reopen(std::size_t level, UniqueFile& folder)
+// above it, alone, when that is still the folder held.
+Result FolderChain::Reopen(std::size_t level, UniqueFile& folder, bool& mayDelete)
 {
     std::vector<wchar_t> wide;
     const Result released = LetGo(level, wide);
     if (!released.Done())
         return released;
-    Result result = OpenNative(held_[level - 1].handle.Get(), NameOf(wide), NativeKind::Folder, kHoldAccess,
-                               kHoldSharing, folder);
+    Result result = OpenFolderAlone(held_[level - 1].handle.Get(), NameOf(wide), NativeKind::Folder, folder, mayDelete);
     FileIdentity identity;
     DWORD attributes = 0;
     if (result.Done() &&
@@ -271,14 +270,15 @@ Result FolderChain::Reopen(std::size_t level, UniqueFile& folder)
     return result;
 }
 
-Result FolderChain::TakeDeepest(UniqueFile& folder)
+Result FolderChain::TakeDeepest(UniqueFile& folder, bool& mayDelete)
 {
     folder.Reset();
+    mayDelete = false;
     if (state_ != ChainState::Held)
         return Result::Error(ERROR_PATH_NOT_FOUND);
     if (!HasNativeFiles())
         return Result::Ok();
-    return Reopen(held_.size() - 1, folder);
+    return Reopen(held_.size() - 1, folder, mayDelete);
 }
 
 void FolderChain::ReleaseFrom(std::size_t level)

@@ -64,10 +64,10 @@ public:
     bool StillHeld() const;
 
     // The handle of the path's own folder, when it is held, for the walk
-    // that empties it: let go of, then opened again from the folder above it
-    // as the chain holds folders, and only when it is still the folder held.
-    // On the 9x family nothing is opened.
-    Result TakeDeepest(UniqueFile& folder);
+    // that empties and removes it: let go of, then opened again from the
+    // folder above it as OpenFolderAlone opens folders, and only when it is
+    // still the folder held. On the 9x family nothing is opened.
+    Result TakeDeepest(UniqueFile& folder, bool& mayDelete);
     // Lets go of the folders from `level` down (0 is the drive's root).
     void ReleaseFrom(std::size_t level);
     // Removes the folder at `level`, which must be empty, once it is let
@@ -86,7 +86,7 @@ private:
     ChainState HoldOnNt(const std::vector<std::string>& prefixes, Links links);
     ChainState HoldNext(HANDLE parent, const std::string& prefix, const std::string& name, bool last, Links links);
     Result LetGo(std::size_t level, std::vector<wchar_t>& name);
-    Result Reopen(std::size_t level, UniqueFile& folder);
+    Result Reopen(std::size_t level, UniqueFile& folder, bool& mayDelete);
     void NoteReached();
 
     std::string path_;

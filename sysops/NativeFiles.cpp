@@ -98,6 +98,17 @@ Result OpenNativeAlone(HANDLE parent, NativeName name, NativeKind kind, UniqueFi
     return OpenNative(parent, name, kind, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0, file);
 }
 
+Result OpenFolderAlone(HANDLE parent, NativeName name, NativeKind kind, UniqueFile& folder, bool& mayDelete)
+{
+    constexpr DWORD kAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL;
+    mayDelete = true;
+    const Result result = OpenNative(parent, name, kind, kAccess | DELETE, 0, folder);
+    if (result.error != ERROR_ACCESS_DENIED)
+        return result;
+    mayDelete = false;
+    return OpenNative(parent, name, kind, kAccess, 0, folder);
+}
+
 bool ReadOpened(HANDLE file, OpenedFile& info)
 {
     BY_HANDLE_FILE_INFORMATION read;

@@ -54,6 +54,14 @@ Result OpenNativeToDelete(HANDLE parent, NativeName name, UniqueFile& file);
 // itself, alone, with the rights to read and write them and to delete it.
 Result OpenNativeAlone(HANDLE parent, NativeName name, NativeKind kind, UniqueFile& file);
 
+// Opens the folder (or, with NativeKind::Either, whatever stands there)
+// `name` below `parent` as itself and alone, to be emptied and removed
+// through the handle: listing it, reading its attributes and who may change
+// it, and deleting it where that is granted (`mayDelete`). Held so, nobody
+// can rename or replace it, and no lock anybody holds on it can make its
+// deletion wait.
+Result OpenFolderAlone(HANDLE parent, NativeName name, NativeKind kind, UniqueFile& folder, bool& mayDelete);
+
 // What an open handle holds, as GetFileInformationByHandle tells it.
 struct OpenedFile {
     FileIdentity identity;
