@@ -55,51 +55,28 @@ private:
     T value_ = Traits::Invalid();
 };
 
-struct RegKeyTraits {
-    static HKEY Invalid() { return nullptr; }
-    static LONG Close(HKEY h) { return RegCloseKey(h); }
-    static LONG NothingToClose() { return ERROR_SUCCESS; }
+// How one kind of handle is closed, and what it is when nothing was opened:
+// files opened with CreateFile, finds and Toolhelp snapshots fail with
+// INVALID_HANDLE_VALUE, registry keys, processes, libraries and services
+// with null.
+enum class Fails { WithNull, WithInvalidValue };
+
+template <typename T, typename R, R(WINAPI* close)(T), Fails fails, R nothingToClose>
+struct ClosedBy {
+    static T Invalid() { return fails == Fails::WithNull ? T{} : reinterpret_cast<T>(INVALID_HANDLE_VALUE); }
+    static R Close(T h) { return close(h); }
+    static R NothingToClose() { return nothingToClose; }
 };
 
-struct FindTraits {
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static BOOL Close(HANDLE h) { return FindClose(h); }
-    static BOOL NothingToClose() { return TRUE; }
-};
+template <typename T, BOOL(WINAPI* close)(T), Fails fails>
+using ClosedByCall = ClosedBy<T, BOOL, close, fails, TRUE>;
 
-// Files, folders opened with CreateFile and Toolhelp snapshots fail with
-// INVALID_HANDLE_VALUE, not null.
-struct FileTraits {
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static BOOL Close(HANDLE h) { return CloseHandle(h); }
-    static BOOL NothingToClose() { return TRUE; }
-};
-
-// Process, thread and most kernel handles fail with null.
-struct KernelTraits {
-    static HANDLE Invalid() { return nullptr; }
-    static BOOL Close(HANDLE h) { return CloseHandle(h); }
-    static BOOL NothingToClose() { return TRUE; }
-};
-
-struct LibraryTraits {
-    static HMODULE Invalid() { return nullptr; }
-    static BOOL Close(HMODULE h) { return FreeLibrary(h); }
-    static BOOL NothingToClose() { return TRUE; }
-};
-
-struct ServiceTraits {
-    static SC_HANDLE Invalid() { return nullptr; }
-    static BOOL Close(SC_HANDLE h) { return CloseServiceHandle(h); }
-    static BOOL NothingToClose() { return TRUE; }
-};
-
-using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
-using UniqueFindHandle = UniqueHandle<HANDLE, FindTraits>;
-using UniqueSnapshot = UniqueHandle<HANDLE, FileTraits>;
-using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
-using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
-using UniqueLibrary = UniqueHandle<HMODULE, LibraryTraits>;
-using UniqueServiceHandle = UniqueHandle<SC_HANDLE, ServiceTraits>;
+using UniqueRegKey = UniqueHandle<HKEY, ClosedBy<HKEY, LONG, RegCloseKey, Fails::WithNull, ERROR_SUCCESS>>;
+using UniqueFindHandle = UniqueHandle<HANDLE, ClosedByCall<HANDLE, FindClose, Fails::WithInvalidValue>>;
+using UniqueFile = UniqueHandle<HANDLE, ClosedByCall<HANDLE, CloseHandle, Fails::WithInvalidValue>>;
+using UniqueSnapshot = UniqueFile;
+using UniqueKernelHandle = UniqueHandle<HANDLE, ClosedByCall<HANDLE, CloseHandle, Fails::WithNull>>;
+using UniqueLibrary = UniqueHandle<HMODULE, ClosedByCall<HMODULE, FreeLibrary, Fails::WithNull>>;
+using UniqueServiceHandle = UniqueHandle<SC_HANDLE, ClosedByCall<SC_HANDLE, CloseServiceHandle, Fails::WithNull>>;
 
 }  // namespace sysops

@@ -61,25 +61,11 @@ constexpr char kProfileImagePath[] = "ProfileImagePath";
 // What Windows keeps in the root of every drive.
 constexpr const char* kDriveFolders[] = {"System Volume Information", "$Recycle.Bin", "RECYCLER", "RECYCLED"};
 
-struct EnvironmentFolder {
-    const char* name;
-    Reach reach;
-};
-
-constexpr EnvironmentFolder kEnvironmentFolders[] = {
-    {"SystemRoot", Reach::AlsoInside},
-    {"windir", Reach::AlsoInside},
-    {"ProgramFiles", Reach::FolderAndAbove},
-    {"ProgramFiles(x86)", Reach::FolderAndAbove},
-    {"ProgramW6432", Reach::FolderAndAbove},
-    {"CommonProgramFiles", Reach::AlsoInside},
-    {"CommonProgramFiles(x86)", Reach::AlsoInside},
-    {"CommonProgramW6432", Reach::AlsoInside},
-    {"ProgramData", Reach::AlsoInside},
-    {"ALLUSERSPROFILE", Reach::AlsoInside},
-    {"PUBLIC", Reach::AlsoInside},
-    {"USERPROFILE", Reach::AlsoInside},
-};
+// Environment variables naming the same folders as the process sees them.
+constexpr const char* kProgramFilesVariables[] = {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"};
+constexpr const char* kSystemVariables[] = {"SystemRoot", "windir", "CommonProgramFiles", "CommonProgramFiles(x86)",
+                                            "CommonProgramW6432", "ProgramData", "ALLUSERSPROFILE", "PUBLIC",
+                                            "USERPROFILE"};
 
 // Past "X:\" none of these belongs in a folder path: another path syntax,
 // a stream or device name, a wildcard, what no file name may hold.
@@ -205,10 +191,14 @@ void AddFromRegistry(bool is64BitWindows, ProtectedFolders& folders)
 
 void AddFromEnvironment(ProtectedFolders& folders)
 {
-    for (const EnvironmentFolder& row : kEnvironmentFolders) {
-        std::string dir;
-        if (sysops::ReadEnvironment(row.name, dir))
-            Add(folders, dir, row.reach);
+    std::string dir;
+    for (const char* name : kProgramFilesVariables) {
+        if (sysops::ReadEnvironment(name, dir))
+            Add(folders, dir, Reach::FolderAndAbove);
+    }
+    for (const char* name : kSystemVariables) {
+        if (sysops::ReadEnvironment(name, dir))
+            Add(folders, dir, Reach::AlsoInside);
     }
 }
 

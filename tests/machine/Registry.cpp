@@ -1,5 +1,7 @@
 #include "machine/Registry.h"
 
+#include "machine/Views.h"
+
 #include <sddl.h>
 
 #include <cstring>
@@ -310,14 +312,47 @@ bool ApplySecurity(HKEY key, const char* sddl)
 
 }  // namespace
 
-ScopedKeySecurity::ScopedKeySecurity(const std::string& key, REGSAM view, const char* sddl) : key_(key), view_(view)
+ScopedKeySecurity::ScopedKeySecurity(const std::string& key, REGSAM view, const char* sddl)
+    : ScopedKeyChange(key, view)
 {
-    applied_ = ApplySecurity(OpenKey(key, READ_CONTROL | WRITE_DAC, view).Get(), sddl);
+    made_ = ApplySecurity(OpenKey(key, READ_CONTROL | WRITE_DAC, view).Get(), sddl);
 }
 
 ScopedKeySecurity::~ScopedKeySecurity()
 {
     ApplySecurity(OpenKey(key_, WRITE_DAC, view_).Get(), "D:(A;;KA;;;WD)");
+}
+
+ScopedRegLink::ScopedRegLink(const std::string& key, const std::string& target, REGSAM view)
+    : ScopedKeyChange(key, view)
+{
+    HKEY link = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                        KEY_ALL_ACCESS | view, nullptr, &link, nullptr) != ERROR_SUCCESS)
+        return;
+    // The target by its full name in the registry's own namespace, where
+    // the 32-bit view of 64-bit Windows is a folder of its own.
+    const std::string software = "Software\\";
+    const std::string real = view == kView32 && target.rfind(software, 0) == 0
+                                 ? software + "Wow6432Node\\" + target.substr(software.size())
+                                 : target;
+    const std::string full = "\\Registry\\Machine\\" + real;
+    const std::wstring wide(full.begin(), full.end());
+    made_ = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(wide.data()),
+                           static_cast<DWORD>(wide.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(link);
+}
+
+ScopedRegLink::~ScopedRegLink()
+{
+    using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
+    const auto deleteKey = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), REG_OPTION_OPEN_LINK, DELETE | view_, &raw) != ERROR_SUCCESS)
+        return;
+    const sysops::UniqueRegKey owned(raw);
+    deleteKey(owned.Get());
 }
 
 }  // namespace machine

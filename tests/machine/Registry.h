@@ -83,22 +83,41 @@ private:
     HKEY root_;
 };
 
+// A change a test makes at HKLM\key (in `view`), undone when the object
+// goes; Made() says whether it took.
+class ScopedKeyChange {
+public:
+    ScopedKeyChange(const ScopedKeyChange&) = delete;
+    ScopedKeyChange& operator=(const ScopedKeyChange&) = delete;
+
+    bool Made() const { return made_; }
+
+protected:
+    ScopedKeyChange(const std::string& key, REGSAM view) : key_(key), view_(view) {}
+    ~ScopedKeyChange() = default;
+
+    std::string key_;
+    REGSAM view_;
+    bool made_ = false;
+};
+
 // Gives a key the access list an SDDL string names ("D:(A;;KA;;;WD)"); on
 // destruction it lets everybody do everything again, so that the test's
 // cleanup can delete it.
-class ScopedKeySecurity {
+class ScopedKeySecurity : public ScopedKeyChange {
 public:
     ScopedKeySecurity(const std::string& key, REGSAM view, const char* sddl);
     ~ScopedKeySecurity();
-    ScopedKeySecurity(const ScopedKeySecurity&) = delete;
-    ScopedKeySecurity& operator=(const ScopedKeySecurity&) = delete;
+};
 
-    bool Applied() const { return applied_; }
-
-private:
-    std::string key_;
-    REGSAM view_;
-    bool applied_ = false;
+// A symbolic link at the key to HKLM\target, as a program with the rights
+// to do so may plant one; deleted as the link if it is still there.
+// Volatile, so that nothing of a broken test outlives the machine's next
+// start.
+class ScopedRegLink : public ScopedKeyChange {
+public:
+    ScopedRegLink(const std::string& key, const std::string& target, REGSAM view);
+    ~ScopedRegLink();
 };
 
 }  // namespace machine

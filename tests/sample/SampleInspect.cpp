@@ -219,12 +219,8 @@ const char* Verdict(const ItemState& item)
 
 const char* GroupName(Group group)
 {
-    switch (group) {
-    case Group::Product: return "product";
-    case Group::Others: return "others";
-    case Group::Marks: return "marks";
-    }
-    return "?";
+    constexpr const char* kNames[] = {"product", "others", "marks"};  // Group's values in their order
+    return kNames[static_cast<int>(group)];
 }
 
 }  // namespace sample

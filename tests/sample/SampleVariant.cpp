@@ -5,6 +5,7 @@
 #include "sysops/Probes.h"
 
 #include <cstdlib>
+#include <iterator>
 
 namespace sample {
 
@@ -15,15 +16,10 @@ bool IsNineX(int osClass) { return osClass == sysops::OSCLASS_WIN98 || osClass =
 // 98, Me and NT 4 run the product as programs; later Windows as a service.
 bool RunsAsPrograms(int osClass) { return IsNineX(osClass) || osClass == sysops::OSCLASS_NT4; }
 
-const char* GinaWord(Gina gina)
-{
-    switch (gina) {
-    case Gina::Bare: return "bare";
-    case Gina::WithPath: return "path";
-    case Gina::Other: return "other";
-    }
-    return "?";
-}
+// Gina's values in their order, as the variant's option spells them.
+constexpr const char* kGinaWords[] = {"bare", "path", "other"};
+
+const char* GinaWord(Gina gina) { return kGinaWords[static_cast<int>(gina)]; }
 
 }  // namespace
 
@@ -63,9 +59,9 @@ bool ParseVariantOption(const std::string& word, Variant& variant)
         return true;
     }
     if (name == "gina") {
-        for (Gina gina : {Gina::Bare, Gina::WithPath, Gina::Other}) {
-            if (value == GinaWord(gina)) {
-                variant.gina = gina;
+        for (int gina = 0; gina < static_cast<int>(std::size(kGinaWords)); ++gina) {
+            if (value == kGinaWords[gina]) {
+                variant.gina = static_cast<Gina>(gina);
                 return true;
             }
         }

@@ -278,37 +278,59 @@ bool MakeLink(LinkKind kind, const std::string& root, const std::string& outside
     return false;
 }
 
+// What the links lead to: a read-only file and a folder with a file in it.
+::testing::AssertionResult PlantTarget(const std::string& outside)
+{
+    ::testing::AssertionResult planted = PlantFile(outside + "\\keep.txt", FILE_ATTRIBUTE_READONLY);
+    return planted ? PlantFile(outside + "\\inner\\deep.txt") : planted;
+}
+
+::testing::AssertionResult TargetIntact(const std::string& outside)
+{
+    const DWORD keep = GetFileAttributesA((outside + "\\keep.txt").c_str());
+    if (keep == INVALID_FILE_ATTRIBUTES || !Exists(outside + "\\inner\\deep.txt"))
+        return ::testing::AssertionFailure() << "something behind the link went";
+    if ((keep & FILE_ATTRIBUTE_READONLY) == 0)
+        return ::testing::AssertionFailure() << "the file behind the link lost its read-only attribute";
+    return ::testing::AssertionSuccess();
+}
+
 // Each kind of link passes or skips on its own: one this machine cannot make
 // does not hide what the others show.
-class LinkInsideTheTree : public ::testing::TestWithParam<LinkCase> {};
+class LinkTest : public ::testing::TestWithParam<LinkCase> {
+protected:
+    // Makes `parent`\link lead to the planted target; false, with the reason
+    // in why_, when this machine cannot make the kind.
+    bool LinkIn(const std::string& parent) { return MakeLink(GetParam().kind, parent, outside_, why_); }
+    std::string SkipReason() const { return "no " + std::string(GetParam().description) + " can be made here: " + why_; }
+    bool MayStayUnderWine() const { return GetParam().kind == LinkKind::UnixDirectoryLink && IsWine(); }
+
+    const ScratchDir scratch_{"files-link"};
+    const std::string outside_ = scratch_ / "outside";
+    std::string why_;
+};
+
+class LinkInsideTheTree : public LinkTest {};
 
 TEST_P(LinkInsideTheTree, GoesAsALinkAndItsTargetStays)
 {
-    const LinkKind kind = GetParam().kind;
-    const ScratchDir scratch("files-link");
-    const std::string root = scratch / "tree";
-    const std::string outside = scratch / "outside";
+    const std::string root = scratch_ / "tree";
     ASSERT_TRUE(PlantFile(root + "\\before.txt"));
     ASSERT_TRUE(PlantFile(root + "\\zafter\\x.txt"));
-    ASSERT_TRUE(PlantFile(outside + "\\keep.txt", FILE_ATTRIBUTE_READONLY));
-    ASSERT_TRUE(PlantFile(outside + "\\inner\\deep.txt"));
-    std::string why;
-    if (!MakeLink(kind, root, outside, why))
-        GTEST_SKIP() << "no " << GetParam().description << " can be made here: " << why;
+    ASSERT_TRUE(PlantTarget(outside_));
+    if (!LinkIn(root))
+        GTEST_SKIP() << SkipReason();
     const std::vector<std::string> order = SearchOrder(root);
 
     const sysops::Result result = DeleteFileOrTree(root.c_str(), nullptr);
 
-    EXPECT_TRUE(Exists(outside + "\\keep.txt"));
-    EXPECT_TRUE(Exists(outside + "\\inner\\deep.txt"));
-    EXPECT_EQ(GetFileAttributesA((outside + "\\keep.txt").c_str()) & FILE_ATTRIBUTE_READONLY,
-              static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(TargetIntact(outside_));
     if (!Exists(root + "\\link")) {
         EXPECT_TRUE(result.Done());
         EXPECT_FALSE(Exists(root));
         return;
     }
-    ASSERT_TRUE(kind == LinkKind::UnixDirectoryLink && IsWine()) << "the link was not removed";
+    ASSERT_TRUE(MayStayUnderWine()) << "the link was not removed";
     // Wine's RemoveDirectoryA looks through a Unix link and finds the target
     // not empty; the walk must then stop and say so.
     EXPECT_FALSE(result.Done());
@@ -324,31 +346,25 @@ INSTANTIATE_TEST_SUITE_P(DeleteFileOrTree, LinkInsideTheTree, ::testing::ValuesI
 
 // The run removes trees whose roots anybody may have replaced: the install
 // tree, menu folders, installer caches.
-class RootThatIsALink : public ::testing::TestWithParam<LinkCase> {};
+class RootThatIsALink : public LinkTest {};
 
 TEST_P(RootThatIsALink, GoesAsALinkAndItsTargetStays)
 {
-    const LinkKind kind = GetParam().kind;
-    const ScratchDir scratch("files-root-link");
-    const std::string parent = scratch / "tree";
-    const std::string outside = scratch / "outside";
+    const std::string parent = scratch_ / "tree";
     const std::string link = parent + "\\link";
     ASSERT_TRUE(PlantDirs(parent));
-    ASSERT_TRUE(PlantFile(outside + "\\keep.txt", FILE_ATTRIBUTE_READONLY));
-    ASSERT_TRUE(PlantFile(outside + "\\inner\\deep.txt"));
-    std::string why;
-    if (!MakeLink(kind, parent, outside, why))
-        GTEST_SKIP() << "no " << GetParam().description << " can be made here: " << why;
+    ASSERT_TRUE(PlantTarget(outside_));
+    if (!LinkIn(parent))
+        GTEST_SKIP() << SkipReason();
 
     const sysops::Result result = DeleteFileOrTree(link.c_str(), nullptr);
 
-    EXPECT_TRUE(Exists(outside + "\\keep.txt"));
-    EXPECT_TRUE(Exists(outside + "\\inner\\deep.txt"));
+    EXPECT_TRUE(TargetIntact(outside_));
     if (!Exists(link)) {
         EXPECT_TRUE(result.Done());
         return;
     }
-    ASSERT_TRUE(kind == LinkKind::UnixDirectoryLink && IsWine()) << "the link was not removed";
+    ASSERT_TRUE(MayStayUnderWine()) << "the link was not removed";
     EXPECT_FALSE(result.Done());
     RemoveUnixLink(parent, "link");
     EXPECT_FALSE(Exists(link));

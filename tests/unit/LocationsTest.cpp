@@ -218,7 +218,7 @@ TEST(Locations, UnusableRegistryValueFallsBackToTheCandidates)
     ASSERT_TRUE(PlantString(mainKey, "MorvDir", "D:\\Apps\\Morvane", kView32));
     {
         const ScopedKeySecurity open(mainKey, kView32, "D:(A;;KA;;;BA)(A;;KA;;;BU)");
-        ASSERT_TRUE(open.Applied());
+        ASSERT_TRUE(open.Made());
         Discovery writable;
         ASSERT_TRUE(writable.Go());
         EXPECT_EQ(writable.run.paths.installDir, programFiles / "TQV\\TQV Morvane");

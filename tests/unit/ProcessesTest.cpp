@@ -83,6 +83,43 @@ std::unique_ptr<Started> StartCopy(const std::string& exePath, const std::string
     return std::make_unique<Started>(exePath, arguments);
 }
 
+// Programs named like the product's: its monitor under two spellings, two
+// copies of its certificate manager, and a host that loaded a module named
+// like its daemon, as Explorer loads a program to read its icon.
+struct NamedCopies {
+    ::testing::AssertionResult Start(const ScratchDir& scratch);
+
+    std::unique_ptr<Started> upper, mixed, certmngOne, certmngTwo, host;
+};
+
+::testing::AssertionResult NamedCopies::Start(const ScratchDir& scratch)
+{
+    const std::string library = scratch / "TQDAEMON.EXE";
+    const struct {
+        std::unique_ptr<Started>& copy;
+        std::string path;
+        std::string arguments;
+    } copies[] = {
+        {upper, scratch / "upper\\SCMON.EXE", ""},
+        {mixed, scratch / "mixed\\Scmon.exe", ""},
+        {certmngOne, scratch / "CERTMNG.EXE", ""},
+        {certmngTwo, scratch / "CERTMNG.EXE", ""},
+        {host, scratch / "host.exe", "--load " + library},
+    };
+    for (const std::string& path : {library, copies[0].path, copies[1].path, copies[2].path, copies[4].path}) {
+        const ::testing::AssertionResult placed = PlaceCopy(path);
+        if (!placed)
+            return placed;
+    }
+    for (const auto& start : copies) {
+        start.copy = StartCopy(start.path, start.arguments);
+        const ::testing::AssertionResult up = start.copy->Up();
+        if (!up)
+            return up;
+    }
+    return host->Loaded("TQDAEMON.EXE");
+}
+
 // The process identifiers in the order EnumProcesses gives them.
 std::vector<DWORD> ListedIds()
 {
@@ -134,36 +171,22 @@ TEST(KillProcessByName, EndsEveryCopyInOneCallAndWaitsForThem)
 
 TEST(KillProcessByName, OnNtTheExecutableMatchesInAnyCase)
 {
-    ASSERT_NOBODY_RUNS("scmon.exe");
-    ASSERT_NOBODY_RUNS("certmng.exe");
-    ASSERT_NOBODY_RUNS("tqdaemon.exe");
+    for (const char* name : {"scmon.exe", "certmng.exe", "tqdaemon.exe"})
+        ASSERT_NOBODY_RUNS(name);
     const ScratchDir scratch("procs");
-    const std::string upper = scratch / "upper\\SCMON.EXE";
-    const std::string mixed = scratch / "mixed\\Scmon.exe";
-    const std::string certmng = scratch / "certmng.exe";
-    const std::string host = scratch / "host.exe";
-    const std::string library = scratch / "TQDAEMON.EXE";
-    for (const std::string& path : {upper, mixed, certmng, host, library})
-        ASSERT_TRUE(PlaceCopy(path));
-    const auto upperCopy = StartCopy(upper);
-    ASSERT_TRUE(upperCopy->Up());
-    const auto mixedCopy = StartCopy(mixed);
-    ASSERT_TRUE(mixedCopy->Up());
-    const auto certmngCopy = StartCopy(certmng);
-    ASSERT_TRUE(certmngCopy->Up());
-    // Only the executable's own name counts on NT, not a library's.
-    const auto hostCopy = StartCopy(host, "--load " + library);
-    ASSERT_TRUE(hostCopy->Up());
-    ASSERT_TRUE(hostCopy->Loaded("TQDAEMON.EXE"));
+    NamedCopies copies;
+    ASSERT_TRUE(copies.Start(scratch));
 
     EXPECT_TRUE(KillProcessByName("scmon.exe").Done());
-    EXPECT_EQ(upperCopy->EndedWith(), kKilledStatus);
-    EXPECT_EQ(mixedCopy->EndedWith(), kKilledStatus);
+    EXPECT_EQ(copies.upper->EndedWith(), kKilledStatus);
+    EXPECT_EQ(copies.mixed->EndedWith(), kKilledStatus);
     EXPECT_TRUE(KillProcessByName("CertMng.EXE").Done());
-    EXPECT_EQ(certmngCopy->EndedWith(), kKilledStatus);
+    EXPECT_EQ(copies.certmngOne->EndedWith(), kKilledStatus);
+    EXPECT_EQ(copies.certmngTwo->EndedWith(), kKilledStatus);
 
+    // Only the executable's own name counts, not a library's.
     EXPECT_TRUE(KillProcessByName("tqdaemon.exe").Done());
-    EXPECT_TRUE(hostCopy->Running());
+    EXPECT_TRUE(copies.host->Running());
 }
 
 // EnumProcesses fills what fits and says nothing of the rest; a target
@@ -225,25 +248,8 @@ TEST(KillProcessByName, OnWindows98TheExecutableMatchesWhateverItsCase)
     for (const char* name : {"scmon.exe", "certmng.exe", "tqdaemon.exe"})
         ASSERT_NOBODY_RUNS(name);
     const ScratchDir scratch("procs");
-    const std::string upper = scratch / "upper\\SCMON.EXE";
-    const std::string lower = scratch / "lower\\scmon.exe";
-    const std::string certmng = scratch / "CERTMNG.EXE";
-    const std::string host = scratch / "host.exe";
-    const std::string library = scratch / "TQDAEMON.EXE";
-    for (const std::string& path : {upper, lower, certmng, host, library})
-        ASSERT_TRUE(PlaceCopy(path));
-    const auto lowerCopy = StartCopy(lower);
-    ASSERT_TRUE(lowerCopy->Up());
-    const auto upperCopy = StartCopy(upper);
-    ASSERT_TRUE(upperCopy->Up());
-    const auto certmngOne = StartCopy(certmng);
-    ASSERT_TRUE(certmngOne->Up());
-    const auto certmngTwo = StartCopy(certmng);
-    ASSERT_TRUE(certmngTwo->Up());
-    const auto hostCopy = StartCopy(host, "--load " + library);
-    ASSERT_TRUE(hostCopy->Up());
-    ASSERT_TRUE(hostCopy->Loaded("TQDAEMON.EXE"));
-    ASSERT_TRUE(HasModule(lowerCopy->Id(), "scmon.exe")) << "Wine no longer reports the name as loaded";
+    NamedCopies copies;
+    ASSERT_TRUE(copies.Start(scratch));
 
     // The version is read by the process that calls, so a child calls.
     auto kill = [](const char* name) {
@@ -252,19 +258,19 @@ TEST(KillProcessByName, OnWindows98TheExecutableMatchesWhateverItsCase)
 
     // A library's name is not.
     EXPECT_EQ(kill("tqdaemon.exe"), 0);
-    EXPECT_TRUE(hostCopy->Running());
+    EXPECT_TRUE(copies.host->Running());
 
     // Whatever the case reported, every copy goes at once.
-    EXPECT_EQ(kill("Scmon.Exe"), 0);
-    EXPECT_FALSE(lowerCopy->Running());
-    EXPECT_FALSE(upperCopy->Running());
-    EXPECT_EQ(lowerCopy->EndedWith(), kKilledStatus);
-    EXPECT_EQ(upperCopy->EndedWith(), kKilledStatus);
+    EXPECT_EQ(kill("sCMON.exE"), 0);
+    EXPECT_FALSE(copies.upper->Running());
+    EXPECT_FALSE(copies.mixed->Running());
+    EXPECT_EQ(copies.upper->EndedWith(), kKilledStatus);
+    EXPECT_EQ(copies.mixed->EndedWith(), kKilledStatus);
     EXPECT_EQ(kill("scmon.exe"), 0);
 
     EXPECT_EQ(kill("certmng.exe"), 0);
-    EXPECT_EQ(certmngOne->EndedWith(), kKilledStatus);
-    EXPECT_EQ(certmngTwo->EndedWith(), kKilledStatus);
+    EXPECT_EQ(copies.certmngOne->EndedWith(), kKilledStatus);
+    EXPECT_EQ(copies.certmngTwo->EndedWith(), kKilledStatus);
 }
 
 // A window of the test's thread that answers WM_APP with kAnswer, as the

@@ -148,7 +148,7 @@ TEST(DeleteRegistryItem, DeepestFirstAndTheFirstFailingChildStopsEverything)
     const std::string blocked = key + "\\B\\B1\\B1a";
     // Its subkeys cannot be listed, so it cannot be emptied.
     const ScopedKeySecurity deny(blocked, OwnView(), "D:(D;;0x8;;;WD)(A;;KA;;;WD)");
-    ASSERT_TRUE(deny.Applied());
+    ASSERT_TRUE(deny.Made());
     if (OpenKey(blocked, KEY_READ, OwnView()))
         GTEST_SKIP() << "this Wine does not enforce a registry key's DACL";
 
@@ -169,7 +169,7 @@ TEST(DeleteRegistryItem, KeyThatCannotBeOpenedForWritingStays)
         ASSERT_TRUE(PlantKey(key + path, OwnView()));
     // Readable, and even deletable, but not writable: it must not go.
     const ScopedKeySecurity deny(key + "\\A\\Leaf", OwnView(), "D:(D;;0x6;;;WD)(A;;KA;;;WD)");
-    ASSERT_TRUE(deny.Applied());
+    ASSERT_TRUE(deny.Made());
     if (OpenKey(key + "\\A\\Leaf", KEY_WRITE, OwnView()))
         GTEST_SKIP() << "this Wine does not enforce a registry key's DACL";
 
@@ -236,53 +236,6 @@ TEST(DeleteRegistryItem, AKeyWhoseNameTheAnsiCallsMisspellStays)
     EXPECT_EQ(DeleteRegistryItem(key.c_str(), nullptr, RunView(0)).error, static_cast<unsigned long>(ERROR_INVALID_NAME));
     EXPECT_TRUE(KeyExists(key, OwnView()));
 }
-
-// A symbolic link at HKLM\key (in `view`) to HKLM\target, as a program
-// with the rights to do so may plant one; deleted as the link when the
-// object goes if it is still there. Volatile, so that nothing of a broken
-// test outlives the Wine machine's next start.
-class ScopedRegLink {
-public:
-    ScopedRegLink(const std::string& key, const std::string& target, REGSAM view) : key_(key), view_(view)
-    {
-        HKEY link = nullptr;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
-                            KEY_ALL_ACCESS | view, nullptr, &link, nullptr) != ERROR_SUCCESS)
-            return;
-        // The target by its full name in the registry's own namespace, where
-        // the 32-bit view of 64-bit Windows is a folder of its own.
-        const std::string software = "Software\\";
-        const std::string real = view == kView32 && target.rfind(software, 0) == 0
-                                     ? software + "Wow6432Node\\" + target.substr(software.size())
-                                     : target;
-        const std::string full = "\\Registry\\Machine\\" + real;
-        const std::wstring wide(full.begin(), full.end());
-        made_ = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(wide.data()),
-                               static_cast<DWORD>(wide.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
-        RegCloseKey(link);
-    }
-    ~ScopedRegLink()
-    {
-        using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
-        const auto deleteKey = reinterpret_cast<NtDeleteKeyFn>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
-        HKEY link = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_.c_str(), REG_OPTION_OPEN_LINK, DELETE | view_, &link) !=
-            ERROR_SUCCESS)
-            return;
-        deleteKey(link);
-        RegCloseKey(link);
-    }
-    ScopedRegLink(const ScopedRegLink&) = delete;
-    ScopedRegLink& operator=(const ScopedRegLink&) = delete;
-
-    bool Made() const { return made_; }
-
-private:
-    std::string key_;
-    REGSAM view_;
-    bool made_ = false;
-};
 
 // A link inside a tree that is deleted whole may lead into anybody's keys:
 // the link goes, what it points to stays. A key named for deletion goes as
