@@ -327,10 +327,11 @@ public:
             return Result::Error(ERROR_NOT_ENOUGH_QUOTA);
         bool scheduled = false;
         Result result = Empty(folder, depth, scheduled);
-        if (result.Done() && scheduled)
+        if (!result.Done())
+            return result;  // a folder below that stayed is not retried from here
+        if (scheduled)
             return Fs::ScheduleFolder(folder);
-        if (result.Done())
-            result = Fs::RemoveFolder(folder);
+        result = Fs::RemoveFolder(folder);
         // Something came in after the listing ended: once more, then the
         // folder stays.
         if (result.error == ERROR_DIR_NOT_EMPTY) {

@@ -68,12 +68,14 @@ bool OnlyAdministratorsHold(const FolderChain& folders, std::size_t levels)
 {
     if (!HasNativeFiles())
         return true;
-    if (folders.State() != ChainState::Held || folders.Depth() < levels || folders.Depth() == 0 ||
-        !KeepsAccessLists(folders.Path().substr(0, 3)))
+    // Past a link the names on the way to what it reaches are not held, and
+    // what is left to the restart is found again by name.
+    if (folders.State() != ChainState::Held || folders.PassedLinks() || folders.Depth() < levels ||
+        folders.Depth() == 0 || !KeepsAccessLists(folders.Path().substr(0, 3)))
         return false;
     for (std::size_t i = 0; i < levels; ++i) {
         const ObjectKind kind = i == 0 ? ObjectKind::DriveRoot : ObjectKind::Folder;
-        if (!folders.Handle(i) || !OnlyAdministratorsMayChange(folders.Handle(i), kind))
+        if (!OnlyAdministratorsMayChange(folders.Handle(i), kind))
             return false;
     }
     return true;
@@ -183,9 +185,13 @@ ChainState FolderChain::HoldNext(HANDLE parent, const std::string& prefix, const
         if (links == Links::Refused || last || parent == nullptr ||
             !OnlyAdministratorsMayChange(handle.Get(), ObjectKind::Folder))
             return ChainState::Refused;
-        opened = OpenNativeFollowing(parent, NameOf(wide), kHoldAccess, kHoldSharing, handle);
-        if (!opened.Done() || !ReadHeld(handle.Get(), identity, attributes) || !IsPlainFolder(attributes))
+        // The link stays held, so that it cannot be swapped, until what it
+        // names is.
+        UniqueFile target;
+        opened = OpenNativeFollowing(parent, NameOf(wide), kHoldAccess, kHoldSharing, target);
+        if (!opened.Done() || !ReadHeld(target.Get(), identity, attributes) || !IsPlainFolder(attributes))
             return IsNotFound(opened.error) ? ChainState::Missing : ChainState::Refused;
+        handle = std::move(target);
         passedLinks_ = true;
     }
     held_.push_back(HeldFolder{prefix, name, std::move(handle), identity});

@@ -47,6 +47,7 @@ public:
     // this Windows can tell; else the path as asked for).
     const std::string& Path() const { return path_; }
     const std::string& Reached() const { return reached_; }
+    bool PassedLinks() const { return passedLinks_; }
     // The handles, the drive's root first; empty on the 9x family.
     std::size_t Depth() const { return held_.size(); }
     HANDLE Handle(std::size_t level) const { return held_[level].handle.Get(); }
@@ -109,7 +110,8 @@ UniqueFile HoldFileIn(const FolderChain& folder, const char* name, bool& missing
 // administrators and lets nobody else change it (creating new entries in
 // the drive's root changes nothing on the way). The 9x family has no
 // accounts to tell apart; on the NT family a volume that keeps no owners
-// (FAT) lets everybody write.
+// (FAT) lets everybody write, and a chain that passed a link does not hold
+// every name on the way.
 bool OnlyAdministratorsHold(const FolderChain& folders, std::size_t levels);
 
 // Whether nobody but administrators could have put the file `file` (opened

@@ -62,10 +62,16 @@ Result Open(HANDLE parent, NativeName name, ULONG options, DWORD access, DWORD s
         return ResultOf(result);
     file.Reset(opened);
     // Another program's lock would have to be given up first: rather than
-    // wait for it, the file counts as in use.
+    // wait for it, the file counts as in use. A handle opened to delete
+    // deletes as it closes, though, and then the file went.
     if (result == kOplockBreakInProgress) {
         file.Reset();
-        return Result::Error(ERROR_SHARING_VIOLATION);
+        UniqueFile still;
+        const bool gone = (options & kDeleteOnClose) != 0 &&
+                          Open(parent, name, options & ~kDeleteOnClose, FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, still)
+                                  .error == ERROR_FILE_NOT_FOUND;
+        return gone ? Result::Ok() : Result::Error(ERROR_SHARING_VIOLATION);
     }
     return Result::Ok();
 }

@@ -156,8 +156,11 @@ bool OwnedByAdministrators(HANDLE handle)
 
 bool OnlyAdministratorsMayChange(HANDLE handle, ObjectKind kind)
 {
+    // A handle let go of reads as the pseudo-handle of this very process,
+    // whose security would say yes.
     Security security;
-    if (!ReadSecurity(handle, security) || security.dacl == nullptr)
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || !ReadSecurity(handle, security) ||
+        security.dacl == nullptr)
         return false;
     const void* ownAccount = AccountSid(security.ownAccount);
     if (!IsTrusted(security.owner, ownAccount))

@@ -1,5 +1,6 @@
 #include "sysops/Restart.h"
 
+#include "sysops/Handles.h"
 #include "sysops/PathIdentity.h"
 #include "sysops/PathText.h"
 #include "sysops/SharedValues.h"
@@ -62,11 +63,16 @@ std::string ReadRenameSection(const std::string& wininit)
     return std::string(buffer.data(), length);
 }
 
-std::string ShortPath(const std::string& path)
+Result ShortPath(const std::string& path, std::string& shortPath)
 {
     char buffer[kFilePathBufferSize];
     const DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
-    return length != 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+    if (length == 0)
+        return Result::LastError();
+    if (length >= sizeof buffer)
+        return Result::Error(ERROR_FILENAME_EXCED_RANGE);
+    shortPath.assign(buffer, length);
+    return Result::Ok();
 }
 
 bool SectionHasLine(const std::string& section, const std::string& line)
@@ -88,9 +94,12 @@ Result ScheduleOn9x(const std::string& path, bool folder)
     if (folder)
         return Result::Error(ERROR_NOT_SUPPORTED);
     std::string wininit;
-    const std::string shortPath = ShortPath(path);
-    if (shortPath.empty() || !WininitPath(wininit))
-        return Result::LastError();
+    std::string shortPath;
+    const Result named = ShortPath(path, shortPath);
+    if (!named.Done())
+        return named;
+    if (!WininitPath(wininit))
+        return Result::Error(ERROR_PATH_NOT_FOUND);
     const std::string line = kWininit.deleteKey + shortPath;
     std::string section = ReadRenameSection(wininit);
     if (SectionHasLine(section, line))
@@ -105,14 +114,33 @@ Result ScheduleOn9x(const std::string& path, bool folder)
     return Result::AtRestart();
 }
 
-// What Windows deletes at the start may not be read-only: the attribute
-// goes now. Only a file nobody but administrators could have put there is
-// left to the restart, so its path still names it.
-void ClearReadOnly(const std::string& path)
+// What Windows deletes at the start may not be read-only: once the file is
+// on the list, the attribute goes. Only a file nobody but administrators
+// could have put there is left to the restart, so its path still names it.
+// A file with other names shares the attribute with them: it stays.
+Result ReadOnlyMayGo(const std::string& path, DWORD& attributes)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-        SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return Result::LastError();
+    if ((attributes & FILE_ATTRIBUTE_READONLY) == 0 || !IsNtFamily())
+        return Result::Ok();
+    const UniqueFile file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!file || !GetFileInformationByHandle(file.Get(), &information))
+        return Result::LastError();
+    return information.nNumberOfLinks > 1 ? Result::Error(ERROR_ACCESS_DENIED) : Result::Ok();
+}
+
+Result ScheduleOnNt(const std::string& path)
+{
+    if (PendingOnNt(path))
+        return Result::AtRestart();
+    if (!MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+        return Result::LastError();
+    return Result::AtRestart();
 }
 
 }  // namespace
@@ -136,22 +164,25 @@ bool IsScheduledForRestart(const std::string& path)
     if (IsNtFamily())
         return PendingOnNt(path);
     std::string wininit;
-    const std::string shortPath = ShortPath(path);
-    return !shortPath.empty() && WininitPath(wininit) &&
+    std::string shortPath;
+    return ShortPath(path, shortPath).Done() && WininitPath(wininit) &&
            SectionHasLine(ReadRenameSection(wininit), kWininit.deleteKey + shortPath);
 }
 
 Result ScheduleForRestart(const std::string& path, bool folder)
 {
-    if (!folder)
-        ClearReadOnly(path);
-    if (!IsNtFamily())
-        return ScheduleOn9x(path, folder);
-    if (PendingOnNt(path))
-        return Result::AtRestart();
-    if (!MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-        return Result::LastError();
-    return Result::AtRestart();
+    DWORD attributes = 0;
+    if (!folder) {
+        const Result mayGo = ReadOnlyMayGo(path, attributes);
+        if (!mayGo.Done())
+            return mayGo;
+    }
+    const Result listed = IsNtFamily() ? ScheduleOnNt(path) : ScheduleOn9x(path, folder);
+    if (!listed.Scheduled() || folder || (attributes & FILE_ATTRIBUTE_READONLY) == 0)
+        return listed;
+    return SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))
+               ? listed
+               : Result::LastError();
 }
 
 }  // namespace sysops

@@ -23,8 +23,10 @@ bool IsScheduledForRestart(const std::string& path);
 // the next restart, unless it already is: Result::AtRestart() then. The
 // deletions of the NT family are carried out by a native process, to which
 // no redirection applies: a 32-bit system file must be named by its
-// SysWOW64 path. A read-only file loses the attribute now, as Windows
-// deletes none at the start. The 9x family deletes files only; a folder is
+// SysWOW64 path. A read-only file loses the attribute once it is on the
+// list, as Windows deletes none at the start; one with other names (hard
+// links), which would lose it too, is not scheduled (ERROR_ACCESS_DENIED).
+// The 9x family deletes files only; a folder is
 // left (ERROR_NOT_SUPPORTED).
 Result ScheduleForRestart(const std::string& path, bool folder);
 

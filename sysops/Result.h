@@ -18,8 +18,13 @@ struct Result {
 
     static Result Ok() { return Result{}; }
     static Result Error(unsigned long code) { return Result{code, nullptr}; }
-    // The calling thread's last error, as the call that failed left it.
-    static Result LastError() { return Result{GetLastError(), nullptr}; }
+    // The calling thread's last error, as the call that failed left it; a
+    // failure that left no code is still one.
+    static Result LastError()
+    {
+        const unsigned long code = GetLastError();
+        return Result{code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE, nullptr};
+    }
     static Result Because(const char* text, unsigned long code = ERROR_SUCCESS) { return Result{code, text}; }
     static Result AtRestart() { return Result{ERROR_SUCCESS_REBOOT_REQUIRED, nullptr}; }
     // Done when `succeeded`, else the last error.

@@ -244,20 +244,28 @@ TEST(Sequence, PreviewTakesWhatItFindsAsGoneAndTheVendorKeyStaysForOthers)
 // could have put it, it and the folders that hold it go at the restart,
 // after it, and everything else now; the status says the product is gone.
 // Where others may write the install folder, a name left to the restart
-// could by then lead elsewhere: the file stays, and the status says so.
+// could by then lead elsewhere: the file stays, and the status says so. So
+// does a read-only file with another name, which would lose the attribute
+// with it.
 TEST(Sequence, FileInUseInTheInstallTree)
 {
+    enum class Case { OnlyAdministrators, OthersMayWrite, ReadOnlyWithAnotherName };
     const ScopedRegKey vendor("Software\\TQM", kView32);
-    for (const bool othersMayWrite : {false, true}) {
-        SCOPED_TRACE(othersMayWrite ? "others may write" : "only administrators");
+    for (const Case which : {Case::OnlyAdministrators, Case::OthersMayWrite, Case::ReadOnlyWithAnotherName}) {
+        SCOPED_TRACE(static_cast<int>(which));
         const ScratchDir scratch("inuse");
         const std::string vendorDir = scratch / "TQM";
         const std::string installDir = vendorDir + "\\Morvane";
         const std::string heldFile = installDir + "\\lib\\token\\token.dll";
         for (const char* file : {"\\bin\\tool.exe", "\\lib\\token\\token.dll", "\\lib\\token\\zz.txt", "\\zz\\last.txt"})
             ASSERT_TRUE(PlantFile(installDir + file));
-        if (othersMayWrite) {
+        const std::string otherName = scratch / "other name.dll";
+        if (which == Case::OthersMayWrite) {
             ASSERT_TRUE(GrantEveryoneWrite(installDir));
+        }
+        if (which == Case::ReadOnlyWithAnotherName) {
+            ASSERT_TRUE(CreateHardLinkA(otherName.c_str(), heldFile.c_str(), nullptr));
+            ASSERT_TRUE(SetFileAttributesA(heldFile.c_str(), FILE_ATTRIBUTE_READONLY));
         }
         ASSERT_TRUE(PlantString(uninstall::kInstallDirKey, "MorvDir", installDir, kView32));
 
@@ -272,9 +280,14 @@ TEST(Sequence, FileInUseInTheInstallTree)
         EXPECT_TRUE(Exists(heldFile));
         std::vector<std::string> pending = PendingDeletions();
         const auto first = std::find(pending.begin(), pending.end(), "\\??\\" + heldFile);
-        if (othersMayWrite) {
+        if (which != Case::OnlyAdministrators) {
             EXPECT_EQ(status, app::kExitFailed);
             EXPECT_EQ(first, pending.end());
+            if (which == Case::ReadOnlyWithAnotherName) {
+                EXPECT_EQ(GetFileAttributesA(otherName.c_str()) & FILE_ATTRIBUTE_READONLY,
+                          static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+                SetFileAttributesA(otherName.c_str(), FILE_ATTRIBUTE_NORMAL);
+            }
             continue;
         }
         EXPECT_EQ(status, app::kExitRebootRequired);
