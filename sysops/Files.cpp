@@ -128,10 +128,10 @@ struct NativeFs {
         child.name.assign(entry.name.text, entry.name.text + entry.name.length);
         Result result = OpenFolderAlone(parent.handle.Get(), entry.name, NativeKind::Folder, child.handle,
                                         child.mayDelete);
-        OpenedFile opened = {};
-        if (result.Done() && !ReadOpened(child.handle.Get(), opened))
-            result = Result::LastError();
-        isLink = (opened.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        DWORD attributes = 0;
+        if (result.Done() && !ReadNativeAttributes(child.handle.Get(), attributes))
+            result = Result::Error(ERROR_FILE_INVALID);
+        isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         if (isLink)
             child.handle.Reset();  // the link is opened again, alone, to go
         return result;

@@ -204,6 +204,16 @@ Result MarkForDeletion(HANDLE file)
         Calls().ntSetInformationFile(file, &status, &disposition, sizeof disposition, FileDispositionInformation));
 }
 
+bool ReadNativeAttributes(HANDLE file, DWORD& attributes)
+{
+    FILE_BASIC_INFORMATION basic = {};
+    IO_STATUS_BLOCK status = {};
+    if (!NT_SUCCESS(Calls().ntQueryInformationFile(file, &status, &basic, sizeof basic, FileBasicInformation)))
+        return false;
+    attributes = basic.FileAttributes;
+    return true;
+}
+
 Result SetNativeAttributes(HANDLE file, DWORD attributes)
 {
     FILE_BASIC_INFORMATION basic = {};

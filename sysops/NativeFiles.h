@@ -69,6 +69,9 @@ struct OpenedFile {
     DWORD links;
 };
 bool ReadOpened(HANDLE file, OpenedFile& info);
+// Only the attributes: the walk asks this of every folder, and the volume's
+// serial number that GetFileInformationByHandle reads too is costly to get.
+bool ReadNativeAttributes(HANDLE file, DWORD& attributes);
 
 // Marks the empty folder `name` below `parent` for deletion when it is still
 // `expected`: opened as itself, alone (as OpenNativeToDelete opens files),
