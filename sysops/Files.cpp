@@ -466,8 +466,8 @@ Result ScheduleWhenInUse(const Result& failed, const std::string& path, InUse in
 {
     if (inUse == InUse::Stays || !IsInUse(failed))
         return failed;
+    FolderChain held;  // what was judged stays held until the file is on the list
     if (inUse == InUse::GoesAtRestartIfOnlyAdministrators) {
-        FolderChain held;
         if (folder == nullptr) {
             const std::size_t slash = path.find_last_of('\\');
             if (slash == std::string::npos || held.Hold(ParentOf(path)) != ChainState::Held)

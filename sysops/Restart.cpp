@@ -1,6 +1,7 @@
 #include "sysops/Restart.h"
 
 #include "sysops/Handles.h"
+#include "sysops/NativeFiles.h"
 #include "sysops/PathIdentity.h"
 #include "sysops/PathText.h"
 #include "sysops/SharedValues.h"
@@ -128,10 +129,10 @@ Result ReadOnlyMayGo(const std::string& path, DWORD& attributes)
     const UniqueFile file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!file || !GetFileInformationByHandle(file.Get(), &information))
+    OpenedFile opened;
+    if (!file || !ReadOpened(file.Get(), opened))
         return Result::LastError();
-    return information.nNumberOfLinks > 1 ? Result::Error(ERROR_ACCESS_DENIED) : Result::Ok();
+    return opened.links > 1 ? Result::Error(ERROR_ACCESS_DENIED) : Result::Ok();
 }
 
 Result ScheduleOnNt(const std::string& path)
